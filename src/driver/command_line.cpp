@@ -1,0 +1,77 @@
+#include "driver/command_line.h"
+
+#include <string_view>
+
+namespace gorvan {
+namespace {
+
+// A decimal integer from -2147483648 to 4294967295, kept as its 32-bit
+// two's-complement value.
+std::optional<int32_t> ParseSeed(std::string_view text) {
+  bool negative = false;
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+    negative = text[0] == '-';
+    text.remove_prefix(1);
+  }
+  if (text.empty() || text.size() > 10) return std::nullopt;
+  int64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  if (negative) value = -value;
+  if (value < -2147483648LL || value > 4294967295LL) return std::nullopt;
+  return static_cast<int32_t>(static_cast<uint32_t>(value));
+}
+
+CommandLine UsageError(std::string message) {
+  CommandLine result;
+  result.action = CommandLine::Action::kUsageError;
+  result.error = std::move(message);
+  return result;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(int argc, const char* const* argv) {
+  CommandLine result;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      result.action = CommandLine::Action::kHelp;
+      return result;
+    }
+    std::string_view value;
+    if (arg == "--seed") {
+      if (i + 1 >= argc) return UsageError("--seed needs a value");
+      value = argv[++i];
+    } else if (arg.starts_with("--seed=")) {
+      value = arg.substr(7);
+    } else {
+      return UsageError("unknown argument \"" + std::string(arg) + "\"");
+    }
+    if (result.seed) return UsageError("--seed given more than once");
+    result.seed = ParseSeed(value);
+    if (!result.seed) {
+      return UsageError("--seed takes a decimal integer from -2147483648 to 4294967295, not \"" +
+                        std::string(value) + "\"");
+    }
+  }
+  return result;
+}
+
+std::string UsageText() {
+  return "Usage: gorvan [--seed N]\n"
+         "\n"
+         "Estimates the power of tests for genetic differentiation. The parameters\n"
+         "are read from GORVAN.IN in the working directory; the report is written\n"
+         "to GORVAN.OUT and the per-run details to FST.OUT, SUBPOPS.OUT,\n"
+         "SAMPLES.OUT, LOCUSTST.OUT and SUMTEST.OUT there.\n"
+         "\n"
+         "  --seed N   seed the random numbers with N (a decimal integer from\n"
+         "             -2147483648 to 4294967295) instead of the millisecond\n"
+         "             counter, so that a simulation can be repeated exactly\n"
+         "  --help     show this text\n";
+}
+
+}  // namespace gorvan

@@ -1,0 +1,22 @@
+// The command line: no arguments, "--seed N" or "--help".
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace gorvan {
+
+struct CommandLine {
+  enum class Action { kRun, kHelp, kUsageError };
+  Action action = Action::kRun;
+  std::optional<int32_t> seed;
+  std::string error;  // for kUsageError: what was wrong
+};
+
+CommandLine ParseCommandLine(int argc, const char* const* argv);
+
+// The short usage text (ends in a line end).
+std::string UsageText();
+
+}  // namespace gorvan

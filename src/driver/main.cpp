@@ -1,0 +1,39 @@
+// Program entry: the command line, the run, and the translation of stops
+// into exit codes.
+#include <unistd.h>
+
+#include <iostream>
+#include <memory>
+
+#include "driver/command_line.h"
+#include "driver/program.h"
+#include "driver/program_stop.h"
+#include "driver/state.h"
+#include "report/console.h"
+#include "textio/runtime_error.h"
+
+int main(int argc, char** argv) {
+  using namespace gorvan;
+  const CommandLine command_line = ParseCommandLine(argc, argv);
+  if (command_line.action == CommandLine::Action::kHelp) {
+    std::cout << UsageText();
+    return 0;
+  }
+  if (command_line.action == CommandLine::Action::kUsageError) {
+    std::cerr << "gorvan: " << command_line.error << "\n\n" << UsageText();
+    return 2;
+  }
+
+  Console console(std::cout, std::cin, isatty(STDOUT_FILENO) == 1);
+  // The state is large (the frequency arrays), so it lives on the heap.
+  auto state = std::make_unique<State>(console);
+  try {
+    RunProgram(*state, ProgramOptions{command_line.seed});
+  } catch (const ProgramStop& stop) {
+    return stop.exit_code;
+  } catch (const RuntimeError& error) {
+    for (const std::string& line : error.ConsoleLines()) console.Text(line).EndLine();
+    return error.number();
+  }
+  return 0;
+}

@@ -1,0 +1,28 @@
+// The run driver: start-up, the loop of runs, the final report and the
+// closing and deletion of files.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "driver/state.h"
+
+namespace gorvan {
+
+struct ProgramOptions {
+  // Replaces the millisecond tick counter as the seed of the random stream.
+  std::optional<int32_t> seed;
+};
+
+// Clears the large arrays and the twelve run tallies.
+void INITIALIZE_ARRAYS(State& s);
+
+// The whole program on a fresh state. Returns normally after a complete
+// job; bad input throws ProgramStop and input/output failures RuntimeError.
+void RunProgram(State& s, const ProgramOptions& options);
+
+// One attempt at a run (steps 9.1 to 9.10); returns false when the run was
+// discarded because every locus is monomorphic in the pooled samples.
+bool DoOneRun(State& s);
+
+}  // namespace gorvan

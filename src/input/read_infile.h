@@ -1,0 +1,15 @@
+// Reading and checking the parameter file GORVAN.IN.
+#pragma once
+
+#include "driver/state.h"
+
+namespace gorvan {
+
+inline constexpr const char* kParameterFileName = "GORVAN.IN";
+
+// Fills the parameters. Bad input ends the program (ProgramStop with exit
+// code 1) after its console message, before any output file exists; on
+// success the screen is cleared and the banner shown.
+void READ_INFILE(State& s);
+
+}  // namespace gorvan

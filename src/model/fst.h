@@ -1,0 +1,11 @@
+// Gene diversity within (HS) and among (HT) subpopulations, and F'st.
+#pragma once
+
+#include "driver/state.h"
+
+namespace gorvan {
+
+// From ALL_POPS_AFREQ: HS_PER_POP, HS, HT and FSTPRIME.
+void CALCULATE_FST(State& s);
+
+}  // namespace gorvan

@@ -1,0 +1,31 @@
+// The process-wide stream of pseudo-random numbers: MT19937 (2002 seeding),
+// seeded once from the millisecond tick counter or from --seed.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "driver/state.h"
+
+namespace gorvan {
+
+// Milliseconds since the system started, as a 32-bit counter.
+uint32_t MillisecondTicks();
+
+// RANDSEED := the tick counter, or `seed` when one was given on the command
+// line. The words are filled lazily by the next draw.
+void RANDOMIZE(State& s, std::optional<int32_t> seed = std::nullopt);
+
+// Fills the words from `seed` (reference 2002 initialisation); index := 624.
+void SGENRAND_MT19937(MersenneState& mt, uint32_t seed);
+
+// The next 32-bit output; (re)initialises from RANDSEED when it changed.
+uint32_t GENRAND_MT19937(State& s);
+
+// A real in [0, 1): the output times 2^-32, in extended precision.
+Extended RANDOM(State& s);
+
+// floor(u x n / 2^32) from the signed 64-bit product (n < 0 first gets +1).
+int32_t RANDOM(State& s, int32_t n);
+
+}  // namespace gorvan

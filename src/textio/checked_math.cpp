@@ -1,0 +1,12 @@
+#include "textio/checked_math.h"
+
+#include <string>
+
+namespace gorvan {
+
+void ThrowOverflow(const char* operation, std::source_location where) {
+  throw RuntimeError(kArithmeticOverflow,
+                     std::string(operation) + " 32-bit integers: the result overflows", where);
+}
+
+}  // namespace gorvan

@@ -1,0 +1,154 @@
+#include "textio/text_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "textio/runtime_error.h"
+
+namespace gorvan {
+namespace {
+
+std::string Reason(int errno_value) { return std::strerror(errno_value); }
+
+[[noreturn]] void Fail(FileOperation operation, int errno_value, const std::string& doing) {
+  throw RuntimeError(ErrorNumberFor(operation, errno_value), doing + ": " + Reason(errno_value));
+}
+
+}  // namespace
+
+TextFile::~TextFile() {
+  // Best effort on the way out of a stop: keep what was written so far.
+  if (fd_ >= 0) {
+    if (!pending_.empty()) {
+      const ssize_t ignored = ::write(fd_, pending_.data(), pending_.size());
+      (void)ignored;
+    }
+    ::close(fd_);
+  }
+}
+
+void TextFile::Assign(std::string name) { name_ = std::move(name); }
+
+void TextFile::Rewrite() {
+  if (is_open()) Close();
+  pending_.clear();
+  const int fd = ::open(name_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) Fail(FileOperation::kCreate, errno, "creating file " + name_);
+  fd_ = fd;
+}
+
+void TextFile::Reset() {
+  if (is_open()) Close();
+  const int fd = ::open(name_.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) Fail(FileOperation::kOpenForReading, errno, "opening file " + name_ + " for reading");
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    const int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
+    ::close(fd);
+    Fail(FileOperation::kOpenForReading, error, "opening file " + name_ + " for reading");
+  }
+  std::string content;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      const int error = errno;
+      ::close(fd);
+      Fail(FileOperation::kRead, error, "reading file " + name_);
+    }
+    content.append(buffer, static_cast<size_t>(got));
+  }
+  ::close(fd);
+  content_ = std::move(content);
+  reader_ = std::make_unique<TokenReader>(content_);
+}
+
+void TextFile::Close() {
+  if (reader_) {
+    reader_.reset();
+    content_.clear();
+    return;
+  }
+  if (fd_ < 0) return;
+  if (!pending_.empty()) {
+    std::string rest;
+    rest.swap(pending_);
+    WriteAll(rest);
+  }
+  const int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0) Fail(FileOperation::kClose, errno, "closing file " + name_);
+}
+
+void TextFile::Erase() {
+  if (::unlink(name_.c_str()) != 0) Fail(FileOperation::kErase, errno, "deleting file " + name_);
+}
+
+void TextFile::EmitLine(std::string_view line) {
+  if (fd_ < 0) {
+    throw RuntimeError(kDiskWriteError, "writing file " + name_ + ": the file is not open for writing");
+  }
+  WriteAll(line);
+}
+
+void TextFile::WriteAll(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t done = ::write(fd_, bytes.data(), bytes.size());
+    if (done < 0) {
+      if (errno == EINTR) continue;
+      Fail(FileOperation::kWrite, errno, "writing file " + name_);
+    }
+    bytes.remove_prefix(static_cast<size_t>(done));
+  }
+}
+
+void TextFile::RequireReader() const {
+  if (!reader_) {
+    throw RuntimeError(kDiskReadError, "reading file " + name_ + ": the file is not open for reading");
+  }
+}
+
+int32_t TextFile::ReadInt() {
+  RequireReader();
+  try {
+    return reader_->ReadInt();
+  } catch (const TokenError& e) {
+    throw RuntimeError(kInvalidNumericFormat, "reading an integer from file " + name_ + ", line " +
+                                                  std::to_string(e.line) + ": \"" + e.token +
+                                                  "\" is not a valid integer");
+  }
+}
+
+Extended TextFile::ReadReal() {
+  RequireReader();
+  try {
+    return reader_->ReadReal();
+  } catch (const TokenError& e) {
+    throw RuntimeError(kInvalidNumericFormat, "reading a number from file " + name_ + ", line " +
+                                                  std::to_string(e.line) + ": \"" + e.token +
+                                                  "\" is not a valid number");
+  }
+}
+
+std::string TextFile::ReadLine(size_t capacity) {
+  RequireReader();
+  return reader_->ReadLine(capacity);
+}
+
+void TextFile::SkipLine() {
+  RequireReader();
+  reader_->SkipLine();
+}
+
+int TextFile::LastTokenLine() const {
+  RequireReader();
+  return reader_->last_token_line();
+}
+
+}  // namespace gorvan

@@ -1,0 +1,62 @@
+// A text file in the working directory, bound to a name and opened for
+// writing (created anew) or for reading. Every open, write, close and erase
+// is checked at once; a failure throws RuntimeError with the error number and
+// the system's reason. Written lines end in CR LF and reach the file when
+// their line end is written, so a stop loses no completed line.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "textio/extended.h"
+#include "textio/field_writer.h"
+#include "textio/token_reader.h"
+
+namespace gorvan {
+
+class TextFile : public FieldWriter {
+ public:
+  TextFile() : FieldWriter("\r\n") {}
+  ~TextFile() override;
+  TextFile(const TextFile&) = delete;
+  TextFile& operator=(const TextFile&) = delete;
+
+  // Binds the handle to a file name; the file is not touched.
+  void Assign(std::string name);
+  const std::string& name() const { return name_; }
+
+  // Creates the file anew for writing, replacing any file of that name.
+  void Rewrite();
+  // Opens the file for reading from its start; a missing file is error 2.
+  void Reset();
+  // Writes any unfinished line and closes the file.
+  void Close();
+  // Deletes the file of the bound name (the handle must be closed).
+  void Erase();
+
+  bool is_open() const { return fd_ >= 0 || reader_ != nullptr; }
+
+  // Reading, as TokenReader; a token that does not convert is error 106.
+  int32_t ReadInt();
+  Extended ReadReal();
+  std::string ReadLine(size_t capacity);
+  void SkipLine();
+  // The line of the file the last number read stood on (1-based).
+  int LastTokenLine() const;
+
+ protected:
+  void EmitLine(std::string_view line) override;
+
+ private:
+  void WriteAll(std::string_view bytes);
+  void RequireReader() const;
+
+  std::string name_;
+  int fd_ = -1;
+  std::string content_;                  // the whole file while open for reading
+  std::unique_ptr<TokenReader> reader_;  // reads content_
+};
+
+}  // namespace gorvan
