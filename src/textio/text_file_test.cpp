@@ -1,0 +1,104 @@
+#include "textio/text_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "textio/runtime_error.h"
+#include "textio/scoped_work_dir.h"
+
+namespace gorvan {
+namespace {
+
+int ErrorNumberOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const RuntimeError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+TEST(TextFileTest, LinesEndInCrLfAndReplaceAnOldFile) {
+  ScopedWorkDir dir;
+  dir.WriteFile("OUT.TXT", "old content that must disappear");
+  TextFile file;
+  file.Assign("OUT.TXT");
+  file.Rewrite();
+  file.Text("Run", 5).Int(12, 4).EndLine();
+  file.EndLine();
+  file.Real(0.05L, 8, 4);  // an unfinished line is written on close
+  file.Close();
+  EXPECT_EQ(dir.ReadFile("OUT.TXT"), "  Run  12\r\n\r\n  0.0500");
+}
+
+TEST(TextFileTest, CompletedLinesAreOnDiskBeforeTheFileIsClosed) {
+  ScopedWorkDir dir;
+  TextFile file;
+  file.Assign("LIVE.TXT");
+  file.Rewrite();
+  file.Text("first").EndLine();
+  file.Text("pending");
+  EXPECT_EQ(dir.ReadFile("LIVE.TXT"), "first\r\n");
+}
+
+TEST(TextFileTest, ReadingFollowsTheTokenRules) {
+  ScopedWorkDir dir;
+  dir.WriteFile("IN.TXT", "comment line\r\n 3 $10\n0.25");
+  TextFile file;
+  file.Assign("IN.TXT");
+  file.Reset();
+  EXPECT_EQ(file.ReadLine(7), "comment");
+  file.SkipLine();
+  EXPECT_EQ(file.ReadInt(), 3);
+  EXPECT_EQ(file.ReadInt(), 16);
+  EXPECT_EQ(file.LastTokenLine(), 2);
+  EXPECT_EQ(file.ReadReal(), 0.25L);
+  EXPECT_EQ(file.ReadInt(), 0);  // past the end
+  file.Close();
+  EXPECT_FALSE(file.is_open());
+}
+
+TEST(TextFileTest, FailuresCarryTheirErrorNumbers) {
+  ScopedWorkDir dir;
+  TextFile file;
+  file.Assign("MISSING.IN");
+  EXPECT_EQ(ErrorNumberOf([&] { file.Reset(); }), kFileNotFound);
+  EXPECT_EQ(ErrorNumberOf([&] { file.Erase(); }), kFileNotFound);
+
+  std::filesystem::create_directory("ADIR");
+  file.Assign("ADIR");
+  EXPECT_EQ(ErrorNumberOf([&] { file.Reset(); }), kAccessDenied);
+  EXPECT_EQ(ErrorNumberOf([&] { file.Rewrite(); }), kAccessDenied);
+
+  file.Assign("NODIR/FILE.OUT");
+  EXPECT_EQ(ErrorNumberOf([&] { file.Rewrite(); }), kPathNotFound);
+
+  dir.WriteFile("BAD.IN", "12x");
+  file.Assign("BAD.IN");
+  file.Reset();
+  EXPECT_EQ(ErrorNumberOf([&] { file.ReadInt(); }), kInvalidNumericFormat);
+}
+
+TEST(TextFileTest, WriteToAFullDeviceIsDiskWriteError) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  ScopedWorkDir dir;
+  std::filesystem::create_symlink("/dev/full", "FULL.OUT");
+  TextFile file;
+  file.Assign("FULL.OUT");
+  file.Rewrite();
+  file.Text("x");
+  EXPECT_EQ(ErrorNumberOf([&] { file.EndLine(); }), kDiskWriteError);
+}
+
+TEST(RuntimeErrorTest, ConsoleLinesNameNumberLocationAndCause) {
+  const RuntimeError error(kFileNotFound, "opening file GORVAN.IN for reading: gone");
+  const std::vector<std::string> lines = error.ConsoleLines();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[0].rfind("Runtime error 2 at $", 0), 0u);
+  EXPECT_EQ(lines[0].size(), std::string("Runtime error 2 at $").size() + 8);
+  EXPECT_NE(lines[1].find("GORVAN.IN"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace gorvan
