@@ -104,23 +104,6 @@ TEST_F(FstTest, FixedLocusStillCountsAmongTheLoci) {
   EXPECT_NEAR(static_cast<double>(s_->FSTPRIME), 0.04 / 0.52, 1e-14);
 }
 
-TEST_F(FstTest, DiversityPerPopulationAndTheirMean) {
-  s_->NUMBPOPS = 3;
-  s_->NUMBLOCI = 1;
-  SetLocus(1, 1, {0.5, 0.5});
-  SetLocus(2, 1, {1.0, 0.0});
-  SetLocus(3, 1, {0.25, 0.75});
-  CALCULATE_FST(*s_);
-  EXPECT_EQ(s_->HS_PER_POP[1], 0.5L);
-  EXPECT_EQ(s_->HS_PER_POP[2], 0.0L);
-  EXPECT_EQ(s_->HS_PER_POP[3], 0.375L);
-  EXPECT_NEAR(static_cast<double>(s_->HS), 0.875 / 3, 1e-16);
-  // Mean frequencies 7/12 and 5/12.
-  EXPECT_NEAR(static_cast<double>(s_->HT), 1 - (49.0 + 25.0) / 144, 1e-16);
-  const double dprime = (1 - 74.0 / 144 - 0.875 / 3) * 3 / 2;
-  EXPECT_NEAR(static_cast<double>(s_->FSTPRIME), dprime / (0.875 / 3 + dprime), 1e-15);
-}
-
 TEST_F(FstTest, OnePopulationHasNoDifferentiation) {
   s_->NUMBPOPS = 1;
   s_->NUMBLOCI = 1;
