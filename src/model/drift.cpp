@@ -1,11 +1,98 @@
-// Placeholder until this module is built.
+// Wright-Fisher drift: each generation's genes are drawn one by one, with
+// replacement, from the current frequencies; the samples are drawn the same
+// way from the last generation.
 #include "model/drift.h"
 
-namespace gorvan {
+#include <algorithm>
 
-void COPY_BASEPOP_TO_ALL_POPS_AFREQ(State&) {}
-void SAMPLE_ALLELES(State&) {}
-void CALCULATE_AFREQS(State&) {}
-void DRIFT_APART(State&) {}
+#include "model/fst.h"
+#include "model/gene_assignment.h"
+#include "model/model_bounds.h"
+#include "model/random_source.h"
+#include "textio/checked_math.h"
+
+namespace gorvan {
+namespace {
+
+// The whole array, not only the populations, loci and alleles in use, so
+// that nothing of an earlier pass with more of them survives.
+void ClearAllCounts(State& s) {
+  int16_t* first = &s.ALL_POPS_ACOUNT[0][0][0];
+  std::fill(first, first + sizeof s.ALL_POPS_ACOUNT / sizeof(int16_t), int16_t{0});
+}
+
+// One RANDOM draw per gene, in gene order.
+void DrawGenesOfLocus(State& s, int pop, int locus, int32_t genes) {
+  const double(&frequency)[kMaxAlleles + 1] = s.ALL_POPS_AFREQ[pop][locus];
+  int16_t(&count)[kMaxAlleles + 1] = s.ALL_POPS_ACOUNT[pop][locus];
+  const int alleles = AllelesInUse(s, locus);
+  for (int32_t gene = 0; gene < genes; ++gene) {
+    const int allele = AssignGene(frequency, alleles, RANDOM(s));
+    // A locus without alleles has nowhere to put the gene; the draw is still
+    // spent so that the stream stays in step.
+    if (allele > 0) count[allele] = static_cast<int16_t>(CheckedAdd(count[allele], 1));
+  }
+}
+
+// Leaves the frequencies as they are when nothing was counted, rather than
+// dividing by 0.
+void CountsToFrequencies(State& s, int pop, int locus) {
+  const int alleles = AllelesInUse(s, locus);
+  const int16_t(&count)[kMaxAlleles + 1] = s.ALL_POPS_ACOUNT[pop][locus];
+  int32_t total = 0;  // SUMN
+  for (int a = 1; a <= alleles; ++a) total = CheckedAdd(total, count[a]);
+  if (total == 0) return;
+  double(&frequency)[kMaxAlleles + 1] = s.ALL_POPS_AFREQ[pop][locus];
+  for (int a = 1; a <= alleles; ++a) {
+    frequency[a] = static_cast<double>(static_cast<Extended>(count[a]) / total);
+  }
+}
+
+}  // namespace
+
+void COPY_BASEPOP_TO_ALL_POPS_AFREQ(State& s) {
+  const int pops = PopsInUse(s);
+  const int loci = LociInUse(s);
+  for (int p = 1; p <= pops; ++p) {
+    for (int l = 1; l <= loci; ++l) {
+      const int alleles = AllelesInUse(s, l);
+      for (int a = 1; a <= alleles; ++a) s.ALL_POPS_AFREQ[p][l][a] = s.BASEPOP[l][a];
+    }
+  }
+}
+
+void SAMPLE_ALLELES(State& s) {
+  ClearAllCounts(s);
+  const int pops = PopsInUse(s);
+  const int loci = LociInUse(s);
+  for (int p = 1; p <= pops; ++p) {
+    // Two genes per diploid; none for a size of 0 or less.
+    const int32_t genes = CheckedMul(2, s.NUMB_DIPLOIDS_TO_SAMPLE[p]);
+    for (int l = 1; l <= loci; ++l) DrawGenesOfLocus(s, p, l, genes);
+  }
+}
+
+void CALCULATE_AFREQS(State& s) {
+  const int pops = PopsInUse(s);
+  const int loci = LociInUse(s);
+  for (int p = 1; p <= pops; ++p) {
+    for (int l = 1; l <= loci; ++l) CountsToFrequencies(s, p, l);
+  }
+}
+
+void DRIFT_APART(State& s) {
+  COPY_BASEPOP_TO_ALL_POPS_AFREQ(s);
+  CALCULATE_FST(s);
+  // Without generations T keeps its value and the samples come straight from
+  // the base frequencies.
+  if (s.STOP_T <= 0) return;
+  s.T = 0;
+  while (s.T != s.STOP_T) {
+    SAMPLE_ALLELES(s);
+    CALCULATE_AFREQS(s);
+    CALCULATE_FST(s);
+    s.T = static_cast<int16_t>(CheckedAdd(s.T, 1));
+  }
+}
 
 }  // namespace gorvan
