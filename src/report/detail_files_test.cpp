@@ -70,21 +70,17 @@ const char kBaseFrequencyLines[] =
     "  Locus  2:  1.000\r\n"
     "----------------------------------------\r\n";
 
-TEST_F(DetailFilesTest, SubpopsHeaderShowsTheBaseFrequencies) {
+TEST_F(DetailFilesTest, SubpopsAndSamplesHeadersShowTheBaseFrequencies) {
   SetUpTwoLociThreeAlleles();
   INITIALIZE_SUBPOPS(*s_);
+  INITIALIZE_SAMPLES(*s_);
   s_->OUT6.Close();
+  s_->OUT7.Close();
   EXPECT_EQ(dir_.ReadFile("SUBPOPS.OUT"),
             std::string(kBaseFrequencyLines) +
                 "Allele frequencies for each run, locus, and subpopulation after the\r\n"
                 "\"drift-apart\" process is completed (cf. FST.OUT):\r\n"
                 "\r\n");
-}
-
-TEST_F(DetailFilesTest, SamplesHeaderShowsTheBaseFrequencies) {
-  SetUpTwoLociThreeAlleles();
-  INITIALIZE_SAMPLES(*s_);
-  s_->OUT7.Close();
   EXPECT_EQ(dir_.ReadFile("SAMPLES.OUT"),
             std::string(kBaseFrequencyLines) +
                 "Alleles sampled from the final subpopulations (after drifting apart).\r\n"

@@ -40,14 +40,12 @@ void WritePowerRow(State& s, const PowerRow& row) {
 
 // "=<" and the allele total in width 3, for the runs with every locus tested.
 std::string AtMostAllelesLabel(const State& s) {
-  const std::string QQ = "=<" + FormatInt(s.STARTNUMBALLELES, 3);
-  return QQ;
+  return "=<" + FormatInt(s.STARTNUMBALLELES, 3);
 }
 
 // "<" and the number of loci in width 3, for the runs with a fixed locus.
 std::string FewerLociLabel(const State& s) {
-  const std::string QQ = "<" + FormatInt(s.NUMBLOCI, 3);
-  return QQ;
+  return "<" + FormatInt(s.NUMBLOCI, 3);
 }
 
 // Rows of the three classes appear only when they hold runs; the all-runs

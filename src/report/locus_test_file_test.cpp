@@ -76,11 +76,6 @@ TEST_F(LocusTestFileTest, BothTestsValuesEndUnderTheirTitles) {
     EXPECT_NE(line[end - 1], ' ') << "value ending in column " << end;
     EXPECT_EQ(line[end], titles[end]) << "after column " << end;
   }
-}
-
-TEST_F(LocusTestFileTest, ResultsAreTakenOverForTheSwitchedOnTests) {
-  SwitchTests(1, 1);
-  WRITE_TO_LOCUSTST(*s_);
   EXPECT_EQ(s_->CHI2, 12.3456L);
   EXPECT_EQ(s_->CHI2_DF, 4);  // the whole part of 4.9
   EXPECT_EQ(s_->CHI2_P, 0.01234L);
@@ -130,14 +125,7 @@ TEST_F(LocusTestFileTest, FixedLocusGetsMarksWhateverTheTests) {
   const std::string lines = LocusLines();
   EXPECT_EQ(lines, marks + marks + marks + marks);
   for (int end : {24, 32, 41, 55}) EXPECT_EQ(lines.substr(end - 2, 2), "**") << end;
-}
-
-TEST_F(LocusTestFileTest, FixedLocusStillTakesOverTheResults) {
-  // Nobody reads these copies for a fixed locus, but they are made for
-  // every locus alike.
-  s_->FIXED_LOCUS[2] = 1;
-  SwitchTests(1, 1);
-  WRITE_TO_LOCUSTST(*s_);
+  // Nobody reads the copies of a fixed locus, but they are made all the same.
   EXPECT_EQ(s_->CHI2, 12.3456L);
   EXPECT_EQ(s_->GEXACT_P, 0.0321L);
 }

@@ -138,10 +138,9 @@ TEST_F(MainReportTest, WithoutDriftTheHeaderSaysSoAndNothingIsExpected) {
   EXPECT_NE(header.find("Number of populations =   3\r\nGenerations of drift =     0\r\n"),
             std::string::npos);
   EXPECT_EQ(ResultLine("Expected Fst"), "Expected Fst =     0.0000");
-}
-
-TEST_F(MainReportTest, NegativeGenerationsMeanNoDriftEither) {
+  // Negative generations make no drift either.
   s_->STOP_T = -5;
+  s_->DRIFT_SIZE = 50;
   EXPECT_EQ(ResultLine("Expected Fst"), "Expected Fst =     0.0000");
 }
 
@@ -223,9 +222,7 @@ TEST_F(MainReportTest, FstFromAveragedDiversities) {
   s_->SUM_HT = 2.0L;
   s_->SUM_HS = 1.92L;
   EXPECT_EQ(ResultLine("F'st calculated"), "F'st calculated from average Hs and Ht =     0.0769");
-}
-
-TEST_F(MainReportTest, FstFromAveragedDiversitiesWithoutAnyDiversityIsZero) {
+  // No diversity in any run: no differentiation rather than 0/0.
   s_->SUM_HT = 0;
   s_->SUM_HS = 0;
   EXPECT_EQ(ResultLine("F'st calculated"), "F'st calculated from average Hs and Ht =     0.0000");
