@@ -1,16 +1,18 @@
-// Placeholder until this module is built.
+// Deleting the detail files at the end, on request.
 #include "report/detail_files.h"
+
+#include "tests/combined.h"
 
 namespace gorvan {
 
-void WRITE_FST_HEADER(State&) {}
-void WRITE_TO_FST(State&) {}
-void INITIALIZE_SUBPOPS(State&) {}
-void INITIALIZE_SAMPLES(State&) {}
-void INITIALIZE_LOCUSTST(State&) {}
-void WRITE_TO_SUBPOPS(State&) {}
-void WRITE_TO_SAMPLES(State&) {}
-void WRITE_TO_LOCUSTST(State&) {}
-void ERASE_OUTFILES(State&) {}
+// The files go one after another; a file that has gone missing stops the
+// program there (error 2), and those after it are left in place.
+void ERASE_OUTFILES(State& s) {
+  for (const char* name :
+       {kFstFileName, kSubpopsFileName, kSamplesFileName, kLocusTestFileName, kSumtestFileName}) {
+    s.INFILE.Assign(name);
+    s.INFILE.Erase();
+  }
+}
 
 }  // namespace gorvan

@@ -5,6 +5,11 @@
 
 namespace gorvan {
 
+inline constexpr const char* kFstFileName = "FST.OUT";
+inline constexpr const char* kSubpopsFileName = "SUBPOPS.OUT";
+inline constexpr const char* kSamplesFileName = "SAMPLES.OUT";
+inline constexpr const char* kLocusTestFileName = "LOCUSTST.OUT";
+
 // FST.OUT is created by the run driver; its lines are laid out here.
 void WRITE_FST_HEADER(State& s);
 void WRITE_TO_FST(State& s);

@@ -6,6 +6,8 @@
 
 namespace gorvan {
 
+inline constexpr const char* kMainReportFileName = "GORVAN.OUT";
+
 // Creates GORVAN.OUT and writes the header; the power table's title line is
 // left open for WRITE_FINAL_RESULTS.
 void WRITE_OUTFILE(State& s);
