@@ -191,21 +191,6 @@ TEST_F(TableFileOfLocusTest, BothTestsOffStillWritesTheFileAndDrawsFourSeeds) {
   EXPECT_EQ(GENRAND_MT19937(s), GENRAND_MT19937(*reference.s));
 }
 
-TEST_F(TableFileOfLocusTest, EveryTestedLocusWritesTheFileAnew) {
-  State& s = *t.s;
-  s.ALLELES_PER_LOCUS[1] = 3;
-  s.ALLELES_PER_LOCUS[2] = 2;
-  for (int pop = 1; pop <= 3; ++pop) {
-    SetSample(s, pop, 1, {2, 2, 2});
-    SetSample(s, pop, 2, {int16_t(pop == 1 ? 4 : 0), int16_t(pop == 1 ? 0 : 4)});
-  }
-  TestLocus(1);
-  const auto lines = TestLocus(2);
-  ASSERT_EQ(lines.size(), 4u);
-  EXPECT_EQ(lines[0][1], 2);
-  EXPECT_EQ(lines[1], (std::vector<int64_t>{4, 0}));
-}
-
 TEST_F(TableFileOfLocusTest, LargeCountsReadBackAsThemselves) {
   State& s = *t.s;
   s.NUMBPOPS = 2;
