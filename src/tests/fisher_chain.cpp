@@ -48,6 +48,7 @@ void RequireUsableTable(const FisherInput& in) {
 }  // namespace
 
 FisherChain StartChain(const FisherInput& in) {
+  RequireUsableTable(in);
   FisherChain chain;
   chain.N = in.N;
   chain.M = in.M;
@@ -128,7 +129,6 @@ void CHAINE(FisherChain& chain) {
 }
 
 FisherResult RunFisherChain(const FisherInput& in) {
-  RequireUsableTable(in);
   FisherChain chain = StartChain(in);
   MAKE_RANDOM(chain.rng, in.UU1, in.UU2, in.UU3, in.UU4);
   CHAINE(chain);

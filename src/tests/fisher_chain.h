@@ -40,7 +40,9 @@ struct FisherResult {
 };
 
 // A chain at the observed table of `in`, with its lengths; the generator is
-// not yet seeded.
+// not yet seeded. The table must have passed the checks of READINFILE (two
+// or more rows and columns, counts not negative, seeds in 1..168, B >= 2,
+// C >= 1); any other throws std::invalid_argument.
 FisherChain StartChain(const FisherInput& in);
 
 // Draws the rows OP1, OP2 and the columns ALL1, ALL2 of a step.
@@ -60,9 +62,8 @@ void DEMEMORIZATION(FisherChain& chain);
 // The burn-in, then B batches of C counted steps; leaves HM and HECA.
 void CHAINE(FisherChain& chain);
 
-// Seeds the generator from the table's seeds and runs the whole chain. The
-// table must have passed the checks of READINFILE (two or more rows and
-// columns, counts not negative, B >= 2, C >= 1).
+// Seeds the generator from the table's seeds and runs the whole chain on a
+// table that passed the checks of READINFILE.
 FisherResult RunFisherChain(const FisherInput& in);
 
 }  // namespace gorvan
