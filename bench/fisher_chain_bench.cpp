@@ -1,0 +1,51 @@
+// Steps per second of the straightforward Fisher chain: the baseline that
+// every faster chain is measured against.
+#include <benchmark/benchmark.h>
+
+#include "tests/fisher_chain.h"
+#include "tests/fisher_input.h"
+
+namespace gorvan {
+namespace {
+
+// A fixed 10 x 10 table, each row a sample of 100 genes drawn once at random
+// with unequal allele frequencies.
+constexpr int32_t kTenByTen[10][10] = {
+    {5, 11, 9, 16, 14, 6, 11, 9, 9, 10},  {17, 15, 15, 7, 8, 1, 7, 16, 8, 6},
+    {15, 20, 10, 6, 14, 3, 12, 3, 13, 4}, {10, 21, 14, 11, 9, 10, 8, 9, 4, 4},
+    {11, 24, 12, 7, 15, 5, 7, 7, 7, 5},   {12, 25, 9, 8, 9, 3, 7, 7, 9, 11},
+    {9, 29, 4, 7, 9, 2, 15, 11, 10, 4},   {9, 21, 10, 9, 7, 4, 10, 6, 14, 10},
+    {14, 23, 11, 9, 2, 3, 9, 10, 8, 11},  {13, 19, 7, 12, 6, 7, 8, 11, 10, 7},
+};
+
+FisherInput TenByTenInput() {
+  FisherInput in;
+  in.N = 10;
+  in.M = 10;
+  in.UU1 = 17;
+  in.UU2 = 92;
+  in.UU3 = 140;
+  in.UU4 = 5;
+  in.MEM = 1000;
+  in.B = 100;
+  in.C = 1000;
+  for (int row = 1; row <= 10; ++row) {
+    for (int column = 1; column <= 10; ++column) in.MM[row][column] = kTenByTen[row - 1][column - 1];
+  }
+  return in;
+}
+
+void BM_StraightforwardChainTenByTen(benchmark::State& state) {
+  const FisherInput in = TenByTenInput();
+  const int64_t steps_per_chain = int64_t{in.MEM} + int64_t{in.B} * in.C;
+  for (auto _ : state) {
+    FisherResult result = RunFisherChain(in);
+    benchmark::DoNotOptimize(result);
+  }
+  state.counters["steps_per_second"] = benchmark::Counter(
+      static_cast<double>(steps_per_chain * state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_StraightforwardChainTenByTen)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace gorvan
