@@ -151,4 +151,9 @@ int TextFile::LastTokenLine() const {
   return reader_->last_token_line();
 }
 
+bool TextFile::LastTokenMissing() const {
+  RequireReader();
+  return reader_->last_token_missing();
+}
+
 }  // namespace gorvan

@@ -45,6 +45,8 @@ class TextFile : public FieldWriter {
   void SkipLine();
   // The line of the file the last number read stood on (1-based).
   int LastTokenLine() const;
+  // True when the last number read met the end of the file (and read as 0).
+  bool LastTokenMissing() const;
 
  protected:
   void EmitLine(std::string_view line) override;

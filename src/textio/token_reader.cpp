@@ -116,6 +116,7 @@ std::string_view TokenReader::NextToken() {
   const size_t start = pos_;
   last_token_line_ = line_;
   while (pos_ < text_.size() && !IsSeparator(text_[pos_])) ++pos_;
+  last_token_missing_ = pos_ == start;
   return text_.substr(start, pos_ - start);
 }
 

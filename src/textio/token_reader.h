@@ -45,6 +45,9 @@ class TokenReader {
   int line() const { return line_; }
   // The 1-based line on which the last token read began (0 before any).
   int last_token_line() const { return last_token_line_; }
+  // True when the last ReadInt / ReadReal met the end of the text instead of
+  // a token (its value 0 was not written in the text).
+  bool last_token_missing() const { return last_token_missing_; }
 
  private:
   // Skips separators; returns the next token (empty at the end).
@@ -55,6 +58,7 @@ class TokenReader {
   size_t pos_ = 0;
   int line_ = 1;
   int last_token_line_ = 0;
+  bool last_token_missing_ = false;
 };
 
 // The parsers behind ReadInt / ReadReal, for a token already cut out.

@@ -84,6 +84,17 @@ TEST(TokenReaderTest, NumberAtTheVeryEndWithoutLineEnd) {
   EXPECT_TRUE(reader.AtEnd());
 }
 
+TEST(TokenReaderTest, AValueBeyondTheEndIsMarkedMissing) {
+  TokenReader reader("0\n");
+  EXPECT_EQ(reader.ReadInt(), 0);
+  EXPECT_FALSE(reader.last_token_missing());
+  EXPECT_EQ(reader.ReadInt(), 0);
+  EXPECT_TRUE(reader.last_token_missing());
+  TokenReader at_very_end("0");
+  EXPECT_EQ(at_very_end.ReadReal(), 0.0L);
+  EXPECT_FALSE(at_very_end.last_token_missing());
+}
+
 TEST(TokenReaderTest, BadTokenNamesItsLine) {
   TokenReader reader("1\n\n 12x 4");
   EXPECT_EQ(reader.ReadInt(), 1);

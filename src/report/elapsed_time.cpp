@@ -1,0 +1,38 @@
+#include "report/elapsed_time.h"
+
+#include <cmath>
+
+#include "textio/checked_math.h"
+
+namespace gorvan {
+
+Extended SecondsOfDay(const TimeOfDay& time) {
+  const int32_t whole = CheckedAdd(
+      CheckedAdd(CheckedMul(time.hour, 3600), CheckedMul(time.minute, 60)), time.second);
+  return static_cast<Extended>(time.hundredths) / 100 + static_cast<Extended>(whole);
+}
+
+Extended ElapsedBetween(Extended start, Extended end) {
+  Extended elapsed = end - start;
+  if (elapsed < 0) elapsed += kSecondsPerDay;
+  return elapsed;
+}
+
+Extended RoundHalfEven(Extended value) {
+  const Extended below = std::floor(value);
+  const Extended fraction = value - below;  // exact: no rounding happens here
+  if (fraction > 0.5L) return below + 1;
+  if (fraction < 0.5L) return below;
+  return std::fmod(below, 2.0L) == 0 ? below : below + 1;
+}
+
+ElapsedClock SplitElapsed(Extended seconds) {
+  const auto hours = static_cast<uint16_t>(std::trunc(seconds / 3600));
+  const Extended after_hours = seconds - static_cast<Extended>(CheckedMul(hours, 3600));
+  const auto minutes = static_cast<uint16_t>(std::trunc(after_hours / 60));
+  const Extended rest = after_hours - static_cast<Extended>(CheckedMul(minutes, 60));
+  const auto whole_seconds = static_cast<uint16_t>(RoundHalfEven(rest));
+  return {hours, minutes, whole_seconds};
+}
+
+}  // namespace gorvan
