@@ -24,6 +24,17 @@ std::vector<std::string> CheckedLines(const std::string& text) {
 
 bool IsBlank(const std::string& s) { return s.find_first_not_of(' ') == std::string::npos; }
 
+// A composed label ("<  8", "=< 60"): blanks may stand inside it, but it
+// must end in column `last`.
+std::string LabelField(const std::string& line, int first, int last) {
+  if (static_cast<int>(line.size()) < last || line[last - 1] == ' ') {
+    ADD_FAILURE() << "no label ending in column " << last << ": [" << line << "]";
+    return "";
+  }
+  const std::string slice = line.substr(first - 1, last - first + 1);
+  return slice.substr(slice.find_first_not_of(' '));
+}
+
 int IntField(const std::string& line, int first, int last) {
   return std::atoi(Field(line, first, last).c_str());
 }
@@ -187,7 +198,7 @@ MainReport ParseGorvanOut(const std::string& text, bool chi2_on, bool fisher_on)
   for (++i; i < lines.size() && !lines[i].empty(); ++i) {
     const std::string& l = lines[i];
     EXPECT_EQ(l.size(), 49u) << l;
-    PowerRow row{Field(l, 1, 5), Field(l, 6, 13), IntField(l, 14, 19), {}, {}, {}, {}};
+    PowerRow row{LabelField(l, 1, 5), LabelField(l, 6, 13), IntField(l, 14, 19), {}, {}, {}, {}};
     if (chi2_on) {
       row.chi2_count = IntField(l, 20, 25);
       row.chi2_share = NumberField(l, 26, 33);

@@ -158,9 +158,11 @@ void CheckWholeJob(const ScratchDir& dir, const Design& design) {
     SCOPED_TRACE("class " + std::to_string(c));
     ASSERT_LT(row, report.rows.size());
     const PowerRow& printed = report.rows[row++];
+    std::string fewer_loci = std::to_string(loci);
+    fewer_loci.insert(0, 3 - fewer_loci.size(), ' ');
+    fewer_loci.insert(0, 1, '<');
     const std::string expected_loci[] = {"Tot", std::to_string(loci), std::to_string(loci),
-                                         "<" + std::string(3 - std::to_string(loci).size(), ' ') +
-                                             std::to_string(loci)};
+                                         fewer_loci};
     EXPECT_EQ(printed.loci, expected_loci[c]);
     EXPECT_EQ(printed.runs, by_class[c].runs);
     if (chi2_on) {

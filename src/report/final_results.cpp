@@ -40,12 +40,16 @@ void WritePowerRow(State& s, const PowerRow& row) {
 
 // "=<" and the allele total in width 3, for the runs with every locus tested.
 std::string AtMostAllelesLabel(const State& s) {
-  return "=<" + FormatInt(s.STARTNUMBALLELES, 3);
+  std::string label = "=<";
+  label += FormatInt(s.STARTNUMBALLELES, 3);
+  return label;
 }
 
 // "<" and the number of loci in width 3, for the runs with a fixed locus.
 std::string FewerLociLabel(const State& s) {
-  return "<" + FormatInt(s.NUMBLOCI, 3);
+  std::string label = "<";
+  label += FormatInt(s.NUMBLOCI, 3);
+  return label;
 }
 
 // Rows of the three classes appear only when they hold runs; the all-runs
