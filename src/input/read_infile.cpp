@@ -65,24 +65,15 @@ void ReadHead(State& s, ParameterSource& src) {
   s.INFILE.SkipLine();  // a label line
 }
 
-// Line 7; the capacity is checked on the value as stored.
-void ReadNumberOfLoci(State& s, ParameterSource& src) {
-  src.NUMBLOCI = ReadNoted(s.INFILE);
-  s.NUMBLOCI = Narrow(src.NUMBLOCI);
+// Lines 7 and 8, the numbers of loci and of populations: the capacity is
+// checked on the value as stored, and nothing further is read beyond it.
+void ReadCapacityLimitedCount(State& s, SourceInt& noted, int16_t& count, int limit,
+                              std::string_view too_many) {
+  noted = ReadNoted(s.INFILE);
+  count = Narrow(noted);
   s.INFILE.SkipLine();
-  if (s.NUMBLOCI > kMaxLoci) {
-    WriteCapacityMessage(s.console, kTooManyLoci, kMaxLoci);
-    Halt(s);
-  }
-}
-
-// Line 8, as line 7.
-void ReadNumberOfPopulations(State& s, ParameterSource& src) {
-  src.NUMBPOPS = ReadNoted(s.INFILE);
-  s.NUMBPOPS = Narrow(src.NUMBPOPS);
-  s.INFILE.SkipLine();
-  if (s.NUMBPOPS > kMaxPops) {
-    WriteCapacityMessage(s.console, kTooManyPopulations, kMaxPops);
+  if (count > limit) {
+    WriteCapacityMessage(s.console, too_many, limit);
     Halt(s);
   }
 }
@@ -182,8 +173,8 @@ void READ_INFILE(State& s) {
   s.INFILE.Assign(kParameterFileName);
   s.INFILE.Reset();
   ReadHead(s, *source);
-  ReadNumberOfLoci(s, *source);
-  ReadNumberOfPopulations(s, *source);
+  ReadCapacityLimitedCount(s, source->NUMBLOCI, s.NUMBLOCI, kMaxLoci, kTooManyLoci);
+  ReadCapacityLimitedCount(s, source->NUMBPOPS, s.NUMBPOPS, kMaxPops, kTooManyPopulations);
   ReadDriftSamplesAndRuns(s, *source);
   ReadBasePopulation(s, *source);
   CheckAllelesPerLocus(s);
