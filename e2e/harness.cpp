@@ -88,7 +88,9 @@ RunResult RunGorvan(const std::filesystem::path& dir, const Launch& launch) {
     ::close(console_pipe[0]);
   }
   int status = 0;
-  ::waitpid(pid, &status, 0);
+  rusage usage{};
+  ::wait4(pid, &status, 0, &usage);
+  result.peak_memory_kb = usage.ru_maxrss;
   result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   if (!launch.watch_console) result.output = Slurp(io / "stdout");
   result.errors = Slurp(io / "stderr");
