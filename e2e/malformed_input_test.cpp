@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,9 @@ struct AcceptedCase {
   std::string text;
 };
 
+// Test listings show the case's name, not the bytes of its file.
+void PrintTo(const AcceptedCase& c, std::ostream* out) { *out << c.name; }
+
 class AcceptedInputTest : public testing::TestWithParam<AcceptedCase> {};
 
 TEST_P(AcceptedInputTest, RunsTheSameJobAsThePlainFile) {
@@ -181,6 +185,8 @@ struct RefusedCase {
   int exit_code;
   std::string message;  // a console line, or the part of one that matters
 };
+
+void PrintTo(const RefusedCase& c, std::ostream* out) { *out << c.name; }
 
 class RefusedInputTest : public testing::TestWithParam<RefusedCase> {};
 
