@@ -47,8 +47,10 @@ RunResult RunGorvan(const std::filesystem::path& dir, const Launch& launch) {
   int console_pipe[2] = {-1, -1};
   if (launch.watch_console) {
     if (::pipe2(console_pipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-    // One page: the smallest pipe the system allows.
-    ::fcntl(console_pipe[1], F_SETPIPE_SZ, 4096);
+    // One page: the smallest pipe the system allows. Tests count on it.
+    if (::fcntl(console_pipe[1], F_SETPIPE_SZ, 4096) < 0) {
+      throw std::runtime_error("the console pipe cannot be made one page small");
+    }
   }
 
   const pid_t pid = ::fork();
