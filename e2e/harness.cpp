@@ -1,10 +1,13 @@
 #include "harness.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -21,37 +24,77 @@ std::string Slurp(const std::filesystem::path& file) {
 
 RunResult RunGorvan(const std::filesystem::path& dir, const std::vector<std::string>& args,
                     const std::string& input) {
+  Launch launch;
+  launch.args = args;
+  launch.input = input;
+  return RunGorvan(dir, launch);
+}
+
+RunResult RunGorvan(const std::filesystem::path& dir, const Launch& launch) {
   // Standard streams go through files outside the working directory, so the
   // directory holds only what the program itself leaves there.
   const std::filesystem::path io = std::filesystem::temp_directory_path() /
                                    ("gorvan-e2e-io-" + std::to_string(::getpid()));
   std::filesystem::create_directories(io);
-  { std::ofstream(io / "stdin", std::ios::binary) << input; }
+  { std::ofstream(io / "stdin", std::ios::binary) << launch.input; }
 
   std::vector<std::string> argv_storage{GORVAN_BINARY};
-  argv_storage.insert(argv_storage.end(), args.begin(), args.end());
+  argv_storage.insert(argv_storage.end(), launch.args.begin(), launch.args.end());
   std::vector<char*> argv;
   for (std::string& arg : argv_storage) argv.push_back(arg.data());
   argv.push_back(nullptr);
+
+  int console_pipe[2] = {-1, -1};
+  if (launch.watch_console) {
+    if (::pipe2(console_pipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+    // One page: the smallest pipe the system allows. Tests count on it.
+    if (::fcntl(console_pipe[1], F_SETPIPE_SZ, 4096) < 0) {
+      throw std::runtime_error("the console pipe cannot be made one page small");
+    }
+  }
 
   const pid_t pid = ::fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
     const int in = ::open((io / "stdin").c_str(), O_RDONLY);
-    const int out = ::open((io / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int out = launch.watch_console
+                        ? console_pipe[1]
+                        : ::open((io / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int err = ::open((io / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (in < 0 || out < 0 || err < 0 || ::chdir(dir.c_str()) != 0) ::_exit(127);
+    if (launch.file_size_limit > 0) {
+      // The write beyond the limit then fails with EFBIG instead of killing
+      // the program with SIGXFSZ.
+      ::signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{static_cast<rlim_t>(launch.file_size_limit),
+                         static_cast<rlim_t>(launch.file_size_limit)};
+      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(127);
+    }
     ::dup2(in, 0);
     ::dup2(out, 1);
     ::dup2(err, 2);
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
   RunResult result;
+  if (launch.watch_console) {
+    ::close(console_pipe[1]);
+    char buffer[512];
+    for (;;) {
+      const ssize_t got = ::read(console_pipe[0], buffer, sizeof buffer);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break;
+      result.output.append(buffer, static_cast<size_t>(got));
+      launch.watch_console(result.output);
+    }
+    ::close(console_pipe[0]);
+  }
+  int status = 0;
+  rusage usage{};
+  ::wait4(pid, &status, 0, &usage);
+  result.peak_memory_kb = usage.ru_maxrss;
   result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  result.output = Slurp(io / "stdout");
+  if (!launch.watch_console) result.output = Slurp(io / "stdout");
   result.errors = Slurp(io / "stderr");
   std::filesystem::remove_all(io);
   return result;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,12 +12,28 @@ struct RunResult {
   int exit_code = -1;   // the exit status, or 128 + signal number
   std::string output;   // standard output (the console)
   std::string errors;   // standard error
+  long peak_memory_kb = 0;  // the program's largest resident set
 };
 
 // Runs gorvan with `args` in `dir`, standard input from `input` (closed at
 // its end).
 RunResult RunGorvan(const std::filesystem::path& dir, const std::vector<std::string>& args = {},
                     const std::string& input = "");
+
+// The environment of one run, for tests that make it fail on purpose.
+struct Launch {
+  std::vector<std::string> args;
+  std::string input;  // standard input, closed at its end
+  // The largest file the program may write, in bytes (0: no limit). A write
+  // beyond it fails with "File too large", as on a full quota.
+  long file_size_limit = 0;
+  // When set, the console is read through a pipe of one page, and this is
+  // called with the console text read so far each time more arrives. The
+  // program cannot get more than a page of console text ahead of it, so a
+  // test can act at a known point of the run.
+  std::function<void(const std::string& console_so_far)> watch_console;
+};
+RunResult RunGorvan(const std::filesystem::path& dir, const Launch& launch);
 
 // A fresh scratch directory, removed with its content at the end.
 class ScratchDir {

@@ -4,7 +4,7 @@
 
 namespace gorvan {
 
-void ThrowOverflow(const char* operation, std::source_location where) {
+void ThrowOverflow(const char* operation, SourceLocation where) {
   throw RuntimeError(kArithmeticOverflow,
                      std::string(operation) + " 32-bit integers: the result overflows", where);
 }

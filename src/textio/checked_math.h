@@ -4,30 +4,30 @@
 #pragma once
 
 #include <cstdint>
-#include <source_location>
 
 #include "textio/runtime_error.h"
+#include "textio/source_location.h"
 
 namespace gorvan {
 
-[[noreturn]] void ThrowOverflow(const char* operation, std::source_location where);
+[[noreturn]] void ThrowOverflow(const char* operation, SourceLocation where);
 
 inline int32_t CheckedAdd(int32_t a, int32_t b,
-                          std::source_location where = std::source_location::current()) {
+                          SourceLocation where = SourceLocation::current()) {
   int32_t result;
   if (__builtin_add_overflow(a, b, &result)) ThrowOverflow("adding", where);
   return result;
 }
 
 inline int32_t CheckedSub(int32_t a, int32_t b,
-                          std::source_location where = std::source_location::current()) {
+                          SourceLocation where = SourceLocation::current()) {
   int32_t result;
   if (__builtin_sub_overflow(a, b, &result)) ThrowOverflow("subtracting", where);
   return result;
 }
 
 inline int32_t CheckedMul(int32_t a, int32_t b,
-                          std::source_location where = std::source_location::current()) {
+                          SourceLocation where = SourceLocation::current()) {
   int32_t result;
   if (__builtin_mul_overflow(a, b, &result)) ThrowOverflow("multiplying", where);
   return result;

@@ -28,7 +28,7 @@ std::string BaseName(std::string_view path) {
 
 }  // namespace
 
-RuntimeError::RuntimeError(int number, std::string detail, std::source_location where)
+RuntimeError::RuntimeError(int number, std::string detail, SourceLocation where)
     : std::runtime_error("Runtime error " + std::to_string(number) + ": " + detail),
       number_(number),
       location_((HashFileName(where.file_name()) << 16) ^ (where.line() & 0xFFFFu)),

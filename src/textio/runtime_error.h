@@ -3,10 +3,11 @@
 #pragma once
 
 #include <cstdint>
-#include <source_location>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "textio/source_location.h"
 
 namespace gorvan {
 
@@ -27,7 +28,7 @@ class RuntimeError : public std::runtime_error {
   // `detail` says what the program was doing and why it failed, e.g.
   // "opening GORVAN.IN for reading: No such file or directory".
   RuntimeError(int number, std::string detail,
-               std::source_location where = std::source_location::current());
+               SourceLocation where = SourceLocation::current());
 
   int number() const { return number_; }
   // Eight hexadecimal digits naming the place of failure in the source.

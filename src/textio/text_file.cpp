@@ -56,9 +56,14 @@ void TextFile::Reset() {
   for (;;) {
     const ssize_t got = ::read(fd, buffer, sizeof buffer);
     if (got == 0) break;
+    int error = 0;
     if (got < 0) {
       if (errno == EINTR) continue;
-      const int error = errno;
+      error = errno;
+    } else if (content.size() + static_cast<size_t>(got) > kLargestReadableFile) {
+      error = EFBIG;
+    }
+    if (error != 0) {
       ::close(fd);
       Fail(FileOperation::kRead, error, "reading file " + name_);
     }

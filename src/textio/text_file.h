@@ -5,6 +5,7 @@
 // their line end is written, so a stop loses no completed line.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -15,6 +16,11 @@
 #include "textio/token_reader.h"
 
 namespace gorvan {
+
+// A file opened for reading is held in memory whole. A larger one is refused
+// (error 100): no parameter or table file comes near it, and a name that
+// leads to an endless source such as /dev/zero must not exhaust the memory.
+inline constexpr size_t kLargestReadableFile = size_t{64} << 20;
 
 class TextFile : public FieldWriter {
  public:
@@ -29,7 +35,8 @@ class TextFile : public FieldWriter {
 
   // Creates the file anew for writing, replacing any file of that name.
   void Rewrite();
-  // Opens the file for reading from its start; a missing file is error 2.
+  // Opens the file for reading from its start; a missing file is error 2,
+  // one larger than kLargestReadableFile error 100.
   void Reset();
   // Writes any unfinished line and closes the file.
   void Close();

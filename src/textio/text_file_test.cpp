@@ -91,6 +91,24 @@ TEST(TextFileTest, WriteToAFullDeviceIsDiskWriteError) {
   EXPECT_EQ(ErrorNumberOf([&] { file.EndLine(); }), kDiskWriteError);
 }
 
+// A name that leads to an endless source is read up to the limit and then
+// refused, instead of filling the memory until the program is killed.
+TEST(TextFileTest, AnEndlessSourceIsRefusedAsDiskReadError) {
+  if (!std::filesystem::exists("/dev/zero")) GTEST_SKIP() << "no /dev/zero";
+  ScopedWorkDir dir;
+  std::filesystem::create_symlink("/dev/zero", "ENDLESS.IN");
+  TextFile file;
+  file.Assign("ENDLESS.IN");
+  try {
+    file.Reset();
+    ADD_FAILURE() << "an endless file was read";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.number(), kDiskReadError);
+    EXPECT_EQ(e.detail(), "reading file ENDLESS.IN: File too large");
+  }
+  EXPECT_FALSE(file.is_open());
+}
+
 TEST(RuntimeErrorTest, ConsoleLinesNameNumberLocationAndCause) {
   const RuntimeError error(kFileNotFound, "opening file GORVAN.IN for reading: gone");
   const std::vector<std::string> lines = error.ConsoleLines();
