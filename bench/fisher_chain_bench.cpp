@@ -1,8 +1,10 @@
-// Steps per second of the straightforward Fisher chain: the baseline that
-// every faster chain is measured against.
+// Steps per second of the Fisher chain: the straightforward chain (the
+// baseline), the fast chain, and both side by side with their ratio.
 #include <benchmark/benchmark.h>
+#include <time.h>
 
 #include "tests/fisher_chain.h"
+#include "tests/fisher_chain_fast.h"
 #include "tests/fisher_input.h"
 
 namespace gorvan {
@@ -46,6 +48,55 @@ void BM_StraightforwardChainTenByTen(benchmark::State& state) {
       static_cast<double>(steps_per_chain * state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_StraightforwardChainTenByTen)->Unit(benchmark::kMillisecond);
+
+void BM_FastChainTenByTen(benchmark::State& state) {
+  const FisherInput in = TenByTenInput();
+  const int64_t steps_per_chain = int64_t{in.MEM} + int64_t{in.B} * in.C;
+  for (auto _ : state) {
+    FisherResult result = RunFisherChainFast(in);
+    benchmark::DoNotOptimize(result);
+  }
+  state.counters["steps_per_second"] = benchmark::Counter(
+      static_cast<double>(steps_per_chain * state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_FastChainTenByTen)->Unit(benchmark::kMillisecond);
+
+// Processor time of this thread: other work on the machine does not count.
+double ThreadSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// Both chains in turn on the same table and seeds, so that a change of load
+// on the machine hits both alike; their results must agree to the bit.
+void BM_FisherChainSideBySide(benchmark::State& state) {
+  FisherInput in = TenByTenInput();
+  const int64_t steps_per_chain = int64_t{in.MEM} + int64_t{in.B} * in.C;
+  double straightforward_seconds = 0;
+  double fast_seconds = 0;
+  int16_t seed = 1;
+  for (auto _ : state) {
+    // A new seed every time, so that the comparison covers many chains.
+    seed = static_cast<int16_t>(seed % 168 + 1);
+    in.UU4 = seed;
+    double start = ThreadSeconds();
+    const FisherResult straightforward = RunFisherChain(in);
+    straightforward_seconds += ThreadSeconds() - start;
+    start = ThreadSeconds();
+    const FisherResult fast = RunFisherChainFast(in);
+    fast_seconds += ThreadSeconds() - start;
+    if (straightforward.HM != fast.HM || straightforward.HECA != fast.HECA) {
+      state.SkipWithError("the results differ");
+      return;
+    }
+  }
+  const double steps = static_cast<double>(steps_per_chain * state.iterations());
+  state.counters["straightforward_steps_per_s"] = steps / straightforward_seconds;
+  state.counters["fast_steps_per_s"] = steps / fast_seconds;
+  state.counters["ratio"] = straightforward_seconds / fast_seconds;
+}
+BENCHMARK(BM_FisherChainSideBySide)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace gorvan

@@ -1,0 +1,55 @@
+// The Markov chain of the Fisher test made fast, with the straightforward
+// chain's results to the bit: the same HM and HECA, the same errors.
+//
+// Three things make it fast, and each keeps the results:
+// - The generator runs in 24-bit integers, made in blocks
+//   (universal_rng_block.h); row and column numbers are a multiply and a
+//   shift, and the acceptance test UNI <= PROB1 / PROB2 is the integer test
+//   v x PROB2 <= PROB1 x 2^24. Both are exact: see Accepts().
+// - RHO is followed in 64-bit fixed point (fisher_chain_log_table.h), whose
+//   error is bounded at every step. Only its comparisons matter (RHO <= 0,
+//   and |RHO| < 1e-8, which makes it exactly 0), and while the approximation
+//   lies farther from 1e-8 in size than its error bound, both come out as
+//   they do for the extended RHO.
+// - When the approximation comes within its error bound of the 1e-8 snap,
+//   the extended RHO is recomputed exactly: the steps since the last point
+//   where it was known are made again from a saved table and generator,
+//   with the same extended operations as the straightforward chain.
+//
+// The table and the generator never depend on RHO, so the walk itself is
+// the straightforward chain's step for step.
+#pragma once
+
+#include <cstdint>
+
+#include "tests/fisher_chain.h"
+#include "tests/fisher_input.h"
+
+namespace gorvan {
+
+// The contract of RunFisherChain: seeds the generator from the table's seeds
+// and runs the whole chain on a table that passed the checks of READINFILE
+// (others throw std::invalid_argument). A 32-bit overflow of a cell product
+// stops with the same run-time error 215, from the same place, as there.
+FisherResult RunFisherChainFast(const FisherInput& in);
+
+// For tests: a wider error bound makes the exact recomputation far more
+// frequent, a smaller range sends the chain over to exact steps, a shorter
+// gap saves the walk more often. None of them changes the results.
+struct FastChainTuning {
+  Extended extra_error = 0;  // added to the error bound, in units of RHO
+  Extended largest_known_rho = -1;  // when 0 or more, replaces the range
+  int64_t checkpoint_gap = 4096;
+};
+
+// What the chain did besides its steps.
+struct FastChainCounts {
+  int64_t replays = 0;        // exact recomputations of RHO
+  int64_t certain_snaps = 0;  // RHO made 0 without one
+  bool went_exact = false;    // ran exact steps to the end
+};
+
+FisherResult RunFisherChainFast(const FisherInput& in, const FastChainTuning& tuning,
+                                FastChainCounts& counts);
+
+}  // namespace gorvan

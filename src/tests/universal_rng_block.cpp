@@ -1,0 +1,158 @@
+#include "tests/universal_rng_block.h"
+
+#include <cmath>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+namespace gorvan {
+namespace {
+
+constexpr Extended kTwoTo24 = 16777216.0L;
+constexpr int kLanes = 8;
+
+// The correction steps back by kDecrement per draw; over kLanes draws by this.
+constexpr int32_t kLanesDecrement =
+    static_cast<int32_t>(int64_t{kLanes} * UniversalRngBlock::kDecrement %
+                         UniversalRngBlock::kModulus);
+
+// The reference generator's lag position before draw n: 97 before draw 0,
+// then one lower per draw, wrapping from 1 to 97.
+int16_t LongLagPosition(int64_t n) {
+  return static_cast<int16_t>(kLaggedValues - n % kLaggedValues);
+}
+
+// The other lag position, 64 places lower (mod 97).
+int16_t ShortLagPosition(int16_t long_position) {
+  const int offset = UniversalRngBlock::kLong - UniversalRngBlock::kShort;
+  return static_cast<int16_t>(long_position > offset ? long_position - offset
+                                                     : long_position + UniversalRngBlock::kShort);
+}
+
+// The place in U (1..97) that is `ahead` places above `position`, wrapping.
+int WrappedPosition(int position, int ahead) {
+  const int place = position + ahead;
+  return place > kLaggedValues ? place - kLaggedValues : place;
+}
+
+uint32_t ToInteger(Extended value) {
+  const Extended scaled = value * kTwoTo24;
+  if (!(scaled >= 0 && scaled < kTwoTo24) || scaled != floorl(scaled)) {
+    throw std::invalid_argument("not a value of the universal generator");
+  }
+  return static_cast<uint32_t>(scaled);
+}
+
+// The block's lagged values and draws. Every lagged value of the block lies
+// at least 33 places after the two it is made from, so groups of up to 33
+// are independent: the loops vectorise. Built for AVX2 as well as for plain
+// x86-64, the processor choosing at run time; both give the same integers.
+[[gnu::target_clones("avx2", "default")]] void MakeBlockValues(uint32_t* lags, uint32_t* values,
+                                                               int32_t correction_before) {
+  constexpr int kLong = UniversalRngBlock::kLong;
+  constexpr int kGap = UniversalRngBlock::kLong - UniversalRngBlock::kShort;
+  constexpr uint32_t kMask = UniversalRngBlock::kValueMask;
+  for (int start = 0; start < UniversalRngBlock::kBlock; start += kLanes) {
+    for (int i = start; i < start + kLanes; ++i) lags[kLong + i] = (lags[i] - lags[i + kGap]) & kMask;
+  }
+  // Lane j carries the correction of draws j, j + 8, j + 16, ...
+  int32_t lane[kLanes];
+  int32_t correction = correction_before;
+  for (int j = 0; j < kLanes; ++j) {
+    correction -= UniversalRngBlock::kDecrement;
+    if (correction < 0) correction += UniversalRngBlock::kModulus;
+    lane[j] = correction;
+  }
+  for (int start = 0; start < UniversalRngBlock::kBlock; start += kLanes) {
+    for (int j = 0; j < kLanes; ++j) {
+      values[start + j] = (lags[kLong + start + j] - static_cast<uint32_t>(lane[j])) & kMask;
+      const int32_t lowered = lane[j] - kLanesDecrement;
+      lane[j] = lowered + (lowered < 0 ? UniversalRngBlock::kModulus : 0);
+    }
+  }
+}
+
+}  // namespace
+
+int32_t CorrectionAfter(int32_t correction, int64_t draws) {
+  const int64_t modulus = UniversalRngBlock::kModulus;
+  const int64_t steps = draws % modulus;  // keeps the product below 2^48
+  int64_t result = (correction - steps * UniversalRngBlock::kDecrement) % modulus;
+  if (result < 0) result += modulus;
+  return static_cast<int32_t>(result);
+}
+
+void UniversalRngBlock::Seed(int16_t UU1, int16_t UU2, int16_t UU3, int16_t UU4) {
+  UniversalRng reference;
+  MAKE_RANDOM(reference, UU1, UU2, UU3, UU4);
+  FromReference(reference, 0);
+}
+
+void UniversalRngBlock::FillBlock() {
+  MakeBlockValues(lags_, values_, correction_before_block_);
+  next_ = 0;
+}
+
+void UniversalRngBlock::MakeNextBlock() {
+  static_assert(kBlock >= kLong, "the history is copied in one piece");
+  std::memcpy(lags_, lags_ + kBlock, sizeof(uint32_t) * kLong);
+  correction_before_block_ = CorrectionAfter(correction_before_block_, kBlock);
+  block_start_ += kBlock;
+  FillBlock();
+}
+
+UniversalRngBlock::Snapshot UniversalRngBlock::Save() const {
+  Snapshot snapshot;
+  std::memcpy(snapshot.lags, lags_ + next_, sizeof snapshot.lags);
+  snapshot.correction = CorrectionAfter(correction_before_block_, next_);
+  snapshot.drawn = drawn();
+  return snapshot;
+}
+
+void UniversalRngBlock::Restore(const Snapshot& snapshot) {
+  std::memcpy(lags_, snapshot.lags, sizeof snapshot.lags);
+  correction_before_block_ = snapshot.correction;
+  block_start_ = snapshot.drawn;
+  FillBlock();
+}
+
+UniversalRng UniversalRngBlock::ToReference(int64_t back) const {
+  if (back < 0 || back > drawn()) throw std::invalid_argument("no such earlier draw");
+  // window[j] = x(n - 97 + j) for the target draw n, found by running the
+  // recurrence backwards from the current lags.
+  std::vector<uint32_t> window(kLong + back);
+  std::memcpy(window.data() + back, lags_ + next_, sizeof(uint32_t) * kLong);
+  for (int64_t j = back - 1; j >= 0; --j) {
+    window[j] = (window[j + kLong] + window[j + kLong - kShort]) & kValueMask;
+  }
+  const int64_t n = drawn() - back;
+  UniversalRng rng;
+  rng.DP = LongLagPosition(n);
+  rng.DQ = ShortLagPosition(rng.DP);
+  // U at the place j above DP holds x(n - j).
+  for (int j = 1; j <= kLong; ++j) rng.U[WrappedPosition(rng.DP, j)] = window[kLong - j] / kTwoTo24;
+  rng.DI = CorrectionAfter(correction_before_block_, next_ - back) / kTwoTo24;
+  rng.DD = kDecrement / kTwoTo24;
+  rng.DM = kModulus / kTwoTo24;
+  return rng;
+}
+
+void UniversalRngBlock::FromReference(const UniversalRng& rng, int64_t drawn) {
+  const bool positions_usable =
+      drawn >= 0 && rng.DP == LongLagPosition(drawn) && rng.DQ == ShortLagPosition(rng.DP);
+  const bool constants_usable =
+      rng.DD * kTwoTo24 == kDecrement && rng.DM * kTwoTo24 == kModulus;
+  if (!positions_usable || !constants_usable) {
+    throw std::invalid_argument("not a state of the universal generator");
+  }
+  for (int j = 1; j <= kLong; ++j) lags_[kLong - j] = ToInteger(rng.U[WrappedPosition(rng.DP, j)]);
+  const uint32_t correction = ToInteger(rng.DI);
+  if (correction >= static_cast<uint32_t>(kModulus)) {
+    throw std::invalid_argument("not a state of the universal generator");
+  }
+  correction_before_block_ = static_cast<int32_t>(correction);
+  block_start_ = drawn;
+  FillBlock();
+}
+
+}  // namespace gorvan

@@ -1,0 +1,86 @@
+// The Fisher test's generator run in whole integers and made in blocks.
+//
+// Every value of the universal generator is a multiple of 2^-24 in [0, 1),
+// so its subtractions are exact and the generator runs just as well on the
+// 24-bit integers v = UNI x 2^24. Written as a sequence, with x(n) the n-th
+// lagged value and c(n) the n-th correction,
+//   x(n) = x(n - 97) - x(n - 33)   mod 2^24
+//   c(n) = c(n - 1) - 7654321      mod 16777213
+//   v(n) = x(n) - c(n)             mod 2^24,
+// where GOSUB100's "add 1 (or DM) when below 0" is exactly the reduction into
+// [0, 2^24) (or [0, 16777213)): both operands already lie in that range. A
+// value depends only on values at least 33 draws back, so whole blocks are
+// made in vector loops; the outputs are GOSUB100's numbers, draw for draw.
+#pragma once
+
+#include <cstdint>
+
+#include "tests/universal_rng.h"
+
+namespace gorvan {
+
+class UniversalRngBlock {
+ public:
+  static constexpr int kLong = kLaggedValues;  // the long lag, 97
+  static constexpr int kShort = 33;            // the short lag
+  static constexpr int kBlock = 1024;          // draws made at a time
+  static constexpr uint32_t kValueMask = (1u << 24) - 1;
+  static constexpr int32_t kDecrement = 7654321;  // DD x 2^24
+  static constexpr int32_t kModulus = 16777213;   // DM x 2^24
+
+  // What it takes to start the generator again at a draw: the 97 lagged
+  // values before it (oldest first), the correction of the draw before it and
+  // the number of draws made since seeding.
+  struct Snapshot {
+    uint32_t lags[kLong] = {};
+    int32_t correction = 0;
+    int64_t drawn = 0;
+  };
+
+  // Seeded as MAKE_RANDOM seeds the reference generator.
+  void Seed(int16_t UU1, int16_t UU2, int16_t UU3, int16_t UU4);
+
+  // The next draw, v = UNI x 2^24 in [0, 2^24).
+  uint32_t Next() {
+    if (next_ == kBlock) [[unlikely]] MakeNextBlock();
+    return values_[next_++];
+  }
+
+  // Draws made since seeding.
+  int64_t drawn() const { return block_start_ + next_; }
+
+  Snapshot Save() const;
+  void Restore(const Snapshot& snapshot);
+
+  // The reference generator's state as it was `back` draws ago (0: now,
+  // before the next draw). The lagged recurrence also runs backwards,
+  // x(n - 97) = x(n) + x(n - 33), so this reaches behind the block too.
+  UniversalRng ToReference(int64_t back = 0) const;
+
+  // Takes over a state of the reference generator after `drawn` draws. Its
+  // lag positions must be those after `drawn` draws and its values multiples
+  // of 2^-24 in [0, 1), as in every state MAKE_RANDOM and GOSUB100 reach;
+  // anything else throws std::invalid_argument.
+  void FromReference(const UniversalRng& rng, int64_t drawn);
+
+ private:
+  void MakeNextBlock();
+  // Makes the block that starts at draw block_start_ from the 97 lagged
+  // values in lags_[0..97) and the correction before it.
+  void FillBlock();
+
+  // lags_[i] is x(block_start_ - 97 + i): the 97 values before the block,
+  // then the block's own lagged values.
+  uint32_t lags_[kLong + kBlock] = {};
+  uint32_t values_[kBlock] = {};
+  int32_t correction_before_block_ = 0;  // c(block_start_ - 1)
+  int64_t block_start_ = 0;              // draws made before the block
+  // The block's next value to hand out. Not an int, so that the chain's
+  // stores into its int32 cells cannot alias it.
+  int64_t next_ = kBlock;
+};
+
+// The correction `draws` draws after `correction`; negative counts go back.
+int32_t CorrectionAfter(int32_t correction, int64_t draws);
+
+}  // namespace gorvan
