@@ -34,18 +34,19 @@ namespace gorvan {
 FisherResult RunFisherChainFast(const FisherInput& in);
 
 // For tests: a wider error bound makes the exact recomputation far more
-// frequent, a smaller range sends the chain over to exact steps, a shorter
+// frequent, a limit on |RHO| sends the chain over to exact steps, a shorter
 // gap saves the walk more often. None of them changes the results.
 struct FastChainTuning {
-  Extended extra_error = 0;  // added to the error bound, in units of RHO
-  Extended largest_known_rho = -1;  // when 0 or more, replaces the range
-  int64_t checkpoint_gap = 4096;
+  Extended extra_error = 0;         // added to the error bound, in units of RHO
+  Extended largest_known_rho = -1;  // when 0 or more, a limit on |RHO|
+  int64_t checkpoint_gap = 4096;    // steps between saved points at the least
 };
 
 // What the chain did besides its steps.
 struct FastChainCounts {
   int64_t replays = 0;        // exact recomputations of RHO
   int64_t certain_snaps = 0;  // RHO made 0 without one
+  int64_t coarsenings = 0;    // scales made coarser as |RHO| grew
   bool went_exact = false;    // ran exact steps to the end
 };
 

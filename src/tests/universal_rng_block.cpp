@@ -11,10 +11,33 @@ namespace {
 constexpr Extended kTwoTo24 = 16777216.0L;
 constexpr int kLanes = 8;
 
+using Rng = UniversalRngBlock;
+
+// Eight 32-bit lanes, in the compiler's portable vectors: plain x86-64 code
+// makes them of two SSE2 registers, AVX2 code of one. The helpers are always
+// inlined, so the warning about passing such vectors between functions built
+// for different processors does not apply (it is given at the end of the
+// file, where the versions for each processor are made, so it stays off).
+typedef int32_t Lanes __attribute__((vector_size(32)));
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+[[gnu::always_inline]] inline Lanes Load(const uint32_t* place) {
+  Lanes lanes;
+  std::memcpy(&lanes, place, sizeof lanes);
+  return lanes;
+}
+
+[[gnu::always_inline]] inline void Store(uint32_t* place, Lanes lanes) {
+  std::memcpy(place, &lanes, sizeof lanes);
+}
+
+[[gnu::always_inline]] inline Lanes AllLanes(int32_t value) {
+  return Lanes{value, value, value, value, value, value, value, value};
+}
+
 // The correction steps back by kDecrement per draw; over kLanes draws by this.
 constexpr int32_t kLanesDecrement =
-    static_cast<int32_t>(int64_t{kLanes} * UniversalRngBlock::kDecrement %
-                         UniversalRngBlock::kModulus);
+    static_cast<int32_t>(int64_t{kLanes} * Rng::kDecrement % Rng::kModulus);
 
 // The reference generator's lag position before draw n: 97 before draw 0,
 // then one lower per draw, wrapping from 1 to 97.
@@ -43,33 +66,48 @@ uint32_t ToInteger(Extended value) {
   return static_cast<uint32_t>(scaled);
 }
 
-// The block's lagged values and draws. Every lagged value of the block lies
-// at least 33 places after the two it is made from, so groups of up to 33
-// are independent: the loops vectorise. Built for AVX2 as well as for plain
-// x86-64, the processor choosing at run time; both give the same integers.
-[[gnu::target_clones("avx2", "default")]] void MakeBlockValues(uint32_t* lags, uint32_t* values,
-                                                               int32_t correction_before) {
-  constexpr int kLong = UniversalRngBlock::kLong;
-  constexpr int kGap = UniversalRngBlock::kLong - UniversalRngBlock::kShort;
-  constexpr uint32_t kMask = UniversalRngBlock::kValueMask;
-  for (int start = 0; start < UniversalRngBlock::kBlock; start += kLanes) {
-    for (int i = start; i < start + kLanes; ++i) lags[kLong + i] = (lags[i] - lags[i + kGap]) & kMask;
-  }
-  // Lane j carries the correction of draws j, j + 8, j + 16, ...
-  int32_t lane[kLanes];
-  int32_t correction = correction_before;
-  for (int j = 0; j < kLanes; ++j) {
-    correction -= UniversalRngBlock::kDecrement;
-    if (correction < 0) correction += UniversalRngBlock::kModulus;
-    lane[j] = correction;
-  }
-  for (int start = 0; start < UniversalRngBlock::kBlock; start += kLanes) {
-    for (int j = 0; j < kLanes; ++j) {
-      values[start + j] = (lags[kLong + start + j] - static_cast<uint32_t>(lane[j])) & kMask;
-      const int32_t lowered = lane[j] - kLanesDecrement;
-      lane[j] = lowered + (lowered < 0 ? UniversalRngBlock::kModulus : 0);
+// The block's lagged values, group by group: a group of 33 needs only the
+// values 33 and 97 places back, all in earlier groups. Loads of the group
+// just made meet its stores lane for lane, which keeps the processor's store
+// forwarding working.
+[[gnu::always_inline]] inline void MakeLags(uint32_t* lags) {
+  const Lanes mask = AllLanes(static_cast<int32_t>(Rng::kValueMask));
+  for (int group = Rng::kLong; group < Rng::kLong + Rng::kLagsMade; group += Rng::kGroup) {
+    int place = group;
+    for (; place + kLanes <= group + Rng::kGroup; place += kLanes) {
+      Store(lags + place, (Load(lags + place - Rng::kLong) - Load(lags + place - Rng::kShort)) & mask);
+    }
+    for (; place < group + Rng::kGroup; ++place) {
+      lags[place] = (lags[place - Rng::kLong] - lags[place - Rng::kShort]) & Rng::kValueMask;
     }
   }
+}
+
+// The draws: each lagged value less its correction, with lane j carrying the
+// corrections of draws j, j + 8, j + 16, ...
+[[gnu::always_inline]] inline void MakeValues(const uint32_t* lags, uint32_t* values, int32_t correction_before) {
+  const Lanes mask = AllLanes(static_cast<int32_t>(Rng::kValueMask));
+  Lanes correction;
+  int32_t running = correction_before;
+  for (int j = 0; j < kLanes; ++j) {
+    running -= Rng::kDecrement;
+    if (running < 0) running += Rng::kModulus;
+    correction[j] = running;
+  }
+  static_assert(Rng::kValuesMade % kLanes == 0);
+  for (int place = 0; place < Rng::kValuesMade; place += kLanes) {
+    Store(values + place, (Load(lags + Rng::kLong + place) - correction) & mask);
+    correction -= kLanesDecrement;
+    correction += (correction < 0) & Rng::kModulus;  // a true comparison is all ones
+  }
+}
+
+// Built for AVX2 as well as for plain x86-64, the processor choosing at run
+// time; both make the same integers.
+[[gnu::target_clones("avx2", "default")]] void MakeBlockValues(uint32_t* lags, uint32_t* values,
+                                                               int32_t correction_before) {
+  MakeLags(lags);
+  MakeValues(lags, values, correction_before);
 }
 
 }  // namespace
@@ -95,10 +133,12 @@ void UniversalRngBlock::FillBlock() {
 
 void UniversalRngBlock::MakeNextBlock() {
   static_assert(kBlock >= kLong, "the history is copied in one piece");
+  const int64_t place_in_next_block = next_ - kBlock;
   std::memcpy(lags_, lags_ + kBlock, sizeof(uint32_t) * kLong);
   correction_before_block_ = CorrectionAfter(correction_before_block_, kBlock);
   block_start_ += kBlock;
   FillBlock();
+  next_ = place_in_next_block;
 }
 
 UniversalRngBlock::Snapshot UniversalRngBlock::Save() const {

@@ -13,6 +13,7 @@
 // made in vector loops; the outputs are GOSUB100's numbers, draw for draw.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 
 #include "tests/universal_rng.h"
@@ -23,7 +24,14 @@ class UniversalRngBlock {
  public:
   static constexpr int kLong = kLaggedValues;  // the long lag, 97
   static constexpr int kShort = 33;            // the short lag
-  static constexpr int kBlock = 1024;          // draws made at a time
+  // Lagged values are made in groups of 33, each from earlier groups only.
+  static constexpr int kGroup = kShort;
+  static constexpr int kBlock = 32 * kGroup;  // draws handed out per block
+  // Draws made beyond the block: the first ones of the next block, so that a
+  // few draws in a row need no check for the block's end (see Draws).
+  static constexpr int kAhead = 40;
+  static constexpr int kValuesMade = kBlock + kAhead;              // a multiple of 8
+  static constexpr int kLagsMade = (kValuesMade + kGroup - 1) / kGroup * kGroup;
   static constexpr uint32_t kValueMask = (1u << 24) - 1;
   static constexpr int32_t kDecrement = 7654321;  // DD x 2^24
   static constexpr int32_t kModulus = 16777213;   // DM x 2^24
@@ -42,12 +50,14 @@ class UniversalRngBlock {
 
   // The next draw, v = UNI x 2^24 in [0, 2^24).
   uint32_t Next() {
-    if (next_ == kBlock) [[unlikely]] MakeNextBlock();
+    if (next_ >= kBlock) [[unlikely]] MakeNextBlock();
     return values_[next_++];
   }
 
   // Draws made since seeding.
   int64_t drawn() const { return block_start_ + next_; }
+
+  class Draws;
 
   Snapshot Save() const;
   void Restore(const Snapshot& snapshot);
@@ -64,20 +74,71 @@ class UniversalRngBlock {
   void FromReference(const UniversalRng& rng, int64_t drawn);
 
  private:
+  // Goes over to the next block, keeping the place of the next draw (which
+  // may already lie in the draws made ahead).
   void MakeNextBlock();
-  // Makes the block that starts at draw block_start_ from the 97 lagged
-  // values in lags_[0..97) and the correction before it.
+  // Makes the block that starts at draw block_start_, and the draws ahead,
+  // from the 97 lagged values in lags_[0..97) and the correction before it.
   void FillBlock();
 
   // lags_[i] is x(block_start_ - 97 + i): the 97 values before the block,
-  // then the block's own lagged values.
-  uint32_t lags_[kLong + kBlock] = {};
-  uint32_t values_[kBlock] = {};
+  // then the block's own lagged values and those made ahead.
+  uint32_t lags_[kLong + kLagsMade] = {};
+  uint32_t values_[kValuesMade] = {};
   int32_t correction_before_block_ = 0;  // c(block_start_ - 1)
   int64_t block_start_ = 0;              // draws made before the block
   // The block's next value to hand out. Not an int, so that the chain's
   // stores into its int32 cells cannot alias it.
   int64_t next_ = kBlock;
+};
+
+// A cursor for loops that draw a great deal: the place of the next draw is
+// kept where the compiler can hold it in a register, and goes back to the
+// generator with Sync() and when the cursor ends. Meanwhile the generator
+// itself must not be used.
+//
+// After Reserve() the next kAhead draws are at hand: up to that many may be
+// taken with NextReserved() and Peek() without a check for the block's end.
+class UniversalRngBlock::Draws {
+ public:
+  explicit Draws(UniversalRngBlock& rng) : rng_(rng), next_(rng.values_ + rng.next_) {}
+  Draws(const Draws&) = delete;
+  Draws& operator=(const Draws&) = delete;
+  ~Draws() { Sync(); }
+
+  void Reserve() {
+    if (next_ >= rng_.values_ + kBlock) [[unlikely]] NextBlock();
+  }
+  uint32_t NextReserved() {
+    assert(next_ < rng_.values_ + kBlock + kAhead);
+    return *next_++;
+  }
+  uint32_t Next() {
+    Reserve();
+    return *next_++;
+  }
+  // The next draw, left in place unless Take(true) follows.
+  uint32_t Peek() const {
+    assert(next_ < rng_.values_ + kBlock + kAhead);
+    return *next_;
+  }
+  void Take(bool taken) { next_ += taken; }
+
+  int64_t drawn() const { return rng_.block_start_ + (next_ - rng_.values_); }
+  // The generator, brought up to the cursor.
+  UniversalRngBlock& Sync() {
+    rng_.next_ = next_ - rng_.values_;
+    return rng_;
+  }
+
+ private:
+  void NextBlock() {
+    Sync().MakeNextBlock();
+    next_ = rng_.values_ + rng_.next_;
+  }
+
+  UniversalRngBlock& rng_;
+  const uint32_t* next_;
 };
 
 // The correction `draws` draws after `correction`; negative counts go back.
