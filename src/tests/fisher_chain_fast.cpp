@@ -212,6 +212,8 @@ int64_t FastChain::Steps(int64_t count) {
 template <bool kLargeCells>
 int64_t FastChain::ApproximateSteps(int64_t count) {
   const int64_t first_step = steps_;
+  const uint32_t rows = static_cast<uint32_t>(walk_.N);
+  const uint32_t columns = static_cast<uint32_t>(walk_.M);
   int64_t y = y_;
   double error = error_;
   double near_snap = logs_.snap_above() + table_error_;
@@ -221,36 +223,69 @@ int64_t FastChain::ApproximateSteps(int64_t count) {
   int64_t step = 0;
   {
     UniversalRngBlock::Draws draws(walk_.rng);
+    // Whether the last step took the draw at the cursor for its acceptance.
+    // The cursor is moved on by it only in the next step, which reads its
+    // draws both ways and then chooses: the next step's draws need not wait
+    // for this step's cells.
+    uint32_t taken = 0;
     for (; step < count; ++step) {
-      const int64_t drawn_before = kLargeCells ? draws.drawn() : 0;
-      const Proposal proposal = Propose(walk_, draws);
-      const uint32_t a = static_cast<uint32_t>(*proposal.lowered1);
-      const uint32_t b = static_cast<uint32_t>(*proposal.lowered2);
-      const uint32_t c1 = static_cast<uint32_t>(*proposal.raised1) + 1;
-      const uint32_t d1 = static_cast<uint32_t>(*proposal.raised2) + 1;
       bool switched;
       int64_t change;
-      if (kLargeCells && (a | b | c1 | d1) >= FixedLogTable::kSmallCell) [[unlikely]] {
+      if constexpr (kLargeCells) {
+        const int64_t drawn_before = draws.drawn();
+        const Proposal proposal = Propose(walk_, draws);
+        const uint64_t a = static_cast<uint32_t>(*proposal.lowered1);
+        const uint64_t b = static_cast<uint32_t>(*proposal.lowered2);
+        const uint64_t c1 = static_cast<uint64_t>(*proposal.raised1) + 1;
+        const uint64_t d1 = static_cast<uint64_t>(*proposal.raised2) + 1;
         Products products;
         switched = FinishAnyStep(walk_, draws, proposal, drawn_before, products);
         change = switched ? logs_.Entry(a) + logs_.Entry(b) - logs_.Entry(c1) - logs_.Entry(d1)
                           : 0;
       } else {
-        // All four below 2^15, so the products stay below 2^30. Written
-        // without branches: the acceptance draw is read in any case and
-        // taken only when the straightforward chain draws it (Accepts()).
+        // GOSUB20's four draws, as they come after the last step took its
+        // acceptance draw or not.
+        draws.Reserve();
+        const uint32_t w0 = draws.Ahead(0), w1 = draws.Ahead(1), w2 = draws.Ahead(2);
+        const uint32_t w3 = draws.Ahead(3), w4 = draws.Ahead(4), w5 = draws.Ahead(5);
+        const bool later = taken;
+        const uint32_t op1 = later ? IndexOfDraw(w1, rows) : IndexOfDraw(w0, rows);
+        const uint32_t all1 = later ? IndexOfDraw(w2, columns) : IndexOfDraw(w1, columns);
+        uint32_t op2 = later ? IndexOfDraw(w3, rows) : IndexOfDraw(w2, rows);
+        uint32_t all2 = later ? IndexOfDraw(w4, columns) : IndexOfDraw(w3, columns);
+        uint32_t v = later ? w5 : w4;
+        if ((op2 == op1) | (all2 == all1)) [[unlikely]] {
+          // A row or column drawn again: the draws one by one from the
+          // third on.
+          draws.Skip(taken + 2);
+          op2 = IndexOfDraw(draws.Next(), rows);
+          while (op2 == op1) op2 = IndexOfDraw(draws.Next(), rows);
+          all2 = IndexOfDraw(draws.Next(), columns);
+          while (all2 == all1) all2 = IndexOfDraw(draws.Next(), columns);
+          v = draws.Peek();
+        } else {
+          draws.Skip(taken + 4);
+        }
+        int32_t* row1 = walk_.cells[op1];
+        int32_t* row2 = walk_.cells[op2];
+        const uint32_t a = static_cast<uint32_t>(row1[all1]);
+        const uint32_t b = static_cast<uint32_t>(row2[all2]);
+        const uint32_t c1 = static_cast<uint32_t>(row2[all1]) + 1;
+        const uint32_t d1 = static_cast<uint32_t>(row1[all2]) + 1;
+        // All four below 2^15, so the products stay below 2^30. Without
+        // branches: the acceptance draw v is read in any case and taken
+        // only when the straightforward chain draws it (see Accepts()).
         const uint32_t prob1 = a * b;
         const uint32_t prob2 = c1 * d1;
         const bool possible = prob1 != 0;
         const bool likelier = prob1 >= prob2;
-        const uint32_t v = draws.Peek();
-        draws.Take(possible & !likelier);
+        taken = possible & !likelier;
         switched = possible & (likelier | DrawAccepts(v, prob1, prob2));
         const int32_t made = switched;
-        *proposal.lowered1 = static_cast<int32_t>(a) - made;
-        *proposal.lowered2 = static_cast<int32_t>(b) - made;
-        *proposal.raised1 = static_cast<int32_t>(c1 - 1) + made;
-        *proposal.raised2 = static_cast<int32_t>(d1 - 1) + made;
+        row1[all1] = static_cast<int32_t>(a) - made;
+        row2[all2] = static_cast<int32_t>(b) - made;
+        row2[all1] = static_cast<int32_t>(c1 - 1) + made;
+        row1[all2] = static_cast<int32_t>(d1 - 1) + made;
         change = (entries[a] + entries[b] - entries[c1] - entries[d1]) & -int64_t{made};
       }
       y += change;
@@ -261,6 +296,8 @@ int64_t FastChain::ApproximateSteps(int64_t count) {
         steps_ = first_step + step + 1;
         y_ = y;
         error_ = error;
+        draws.Skip(taken);
+        taken = 0;
         draws.Sync();
         Settle();
         if (exact_only_) {
@@ -276,6 +313,7 @@ int64_t FastChain::ApproximateSteps(int64_t count) {
       }
       counted += y <= 0;
     }
+    draws.Skip(taken);
   }
   if (exact_only_) return counted + ExactSteps(walk_, exact_rho_, count - step);
   steps_ = first_step + count;

@@ -16,8 +16,7 @@ using Rng = UniversalRngBlock;
 // Eight 32-bit lanes, in the compiler's portable vectors: plain x86-64 code
 // makes them of two SSE2 registers, AVX2 code of one. The helpers are always
 // inlined, so the warning about passing such vectors between functions built
-// for different processors does not apply (it is given at the end of the
-// file, where the versions for each processor are made, so it stays off).
+// for different processors does not apply.
 typedef int32_t Lanes __attribute__((vector_size(32)));
 #pragma GCC diagnostic ignored "-Wpsabi"
 
@@ -102,15 +101,21 @@ uint32_t ToInteger(Extended value) {
   }
 }
 
-// Built for AVX2 as well as for plain x86-64, the processor choosing at run
-// time; both make the same integers.
-[[gnu::target_clones("avx2", "default")]] void MakeBlockValues(uint32_t* lags, uint32_t* values,
-                                                               int32_t correction_before) {
+// The same code built for plain x86-64 and for AVX2: the same integers.
+void MakeBlockPortable(uint32_t* lags, uint32_t* values, int32_t correction_before) {
+  MakeLags(lags);
+  MakeValues(lags, values, correction_before);
+}
+
+[[gnu::target("avx2")]] void MakeBlockAvx2(uint32_t* lags, uint32_t* values,
+                                           int32_t correction_before) {
   MakeLags(lags);
   MakeValues(lags, values, correction_before);
 }
 
 }  // namespace
+
+bool UniversalRngBlock::ProcessorHasAvx2() { return __builtin_cpu_supports("avx2"); }
 
 int32_t CorrectionAfter(int32_t correction, int64_t draws) {
   const int64_t modulus = UniversalRngBlock::kModulus;
@@ -127,7 +132,11 @@ void UniversalRngBlock::Seed(int16_t UU1, int16_t UU2, int16_t UU3, int16_t UU4)
 }
 
 void UniversalRngBlock::FillBlock() {
-  MakeBlockValues(lags_, values_, correction_before_block_);
+  if (code_ == Code::kAvx2) {
+    MakeBlockAvx2(lags_, values_, correction_before_block_);
+  } else {
+    MakeBlockPortable(lags_, values_, correction_before_block_);
+  }
   next_ = 0;
 }
 

@@ -45,6 +45,13 @@ class UniversalRngBlock {
     int64_t drawn = 0;
   };
 
+  // The code that makes the blocks: portable x86-64 code, or AVX2 code where
+  // the processor has AVX2 (the default then). Both make the same numbers.
+  enum class Code { kPortable, kAvx2 };
+  static bool ProcessorHasAvx2();
+  void UseCode(Code code) { code_ = code; }
+  Code code() const { return code_; }
+
   // Seeded as MAKE_RANDOM seeds the reference generator.
   void Seed(int16_t UU1, int16_t UU2, int16_t UU3, int16_t UU4);
 
@@ -90,6 +97,7 @@ class UniversalRngBlock {
   // The block's next value to hand out. Not an int, so that the chain's
   // stores into its int32 cells cannot alias it.
   int64_t next_ = kBlock;
+  Code code_ = ProcessorHasAvx2() ? Code::kAvx2 : Code::kPortable;
 };
 
 // A cursor for loops that draw a great deal: the place of the next draw is
@@ -117,12 +125,14 @@ class UniversalRngBlock::Draws {
     Reserve();
     return *next_++;
   }
-  // The next draw, left in place unless Take(true) follows.
-  uint32_t Peek() const {
-    assert(next_ < rng_.values_ + kBlock + kAhead);
-    return *next_;
+  // The draw `ahead` places on, left in place; after Reserve() up to
+  // kAhead - 1 places on, less those taken since.
+  uint32_t Ahead(int ahead) const {
+    assert(next_ + ahead < rng_.values_ + kBlock + kAhead);
+    return next_[ahead];
   }
-  void Take(bool taken) { next_ += taken; }
+  uint32_t Peek() const { return Ahead(0); }
+  void Skip(uint32_t count) { next_ += count; }
 
   int64_t drawn() const { return rng_.block_start_ + (next_ - rng_.values_); }
   // The generator, brought up to the cursor.
