@@ -196,6 +196,74 @@ int64_t FastChain::Steps(int64_t count) {
                                     : ApproximateSteps<false>(count);
 }
 
+// One step on a table whose cells all stay below 2^15 (so its products stay
+// below 2^30), without a branch on the cells: the acceptance draw v is read
+// in any case and taken only when the straightforward chain draws it (see
+// Accepts()). `taken` says whether the last step took the draw at the
+// cursor; the cursor is moved on by it only here, where GOSUB20's four draws
+// are read both ways and then chosen, so that this step's draws need not
+// wait for the last step's cells. Returns whether it switched, and the
+// change of y.
+inline bool StepOnSmallCells(Walk& walk, UniversalRngBlock::Draws& draws, uint32_t& taken,
+                             const int64_t* entries, int64_t& change) {
+  const uint32_t rows = static_cast<uint32_t>(walk.N);
+  const uint32_t columns = static_cast<uint32_t>(walk.M);
+  draws.Reserve();
+  const uint32_t w0 = draws.Ahead(0), w1 = draws.Ahead(1), w2 = draws.Ahead(2);
+  const uint32_t w3 = draws.Ahead(3), w4 = draws.Ahead(4), w5 = draws.Ahead(5);
+  const bool later = taken;
+  const uint32_t op1 = later ? IndexOfDraw(w1, rows) : IndexOfDraw(w0, rows);
+  const uint32_t all1 = later ? IndexOfDraw(w2, columns) : IndexOfDraw(w1, columns);
+  uint32_t op2 = later ? IndexOfDraw(w3, rows) : IndexOfDraw(w2, rows);
+  uint32_t all2 = later ? IndexOfDraw(w4, columns) : IndexOfDraw(w3, columns);
+  uint32_t v = later ? w5 : w4;
+  if ((op2 == op1) | (all2 == all1)) [[unlikely]] {
+    // A row or column drawn again: the draws one by one from the third on.
+    draws.Skip(taken + 2);
+    op2 = IndexOfDraw(draws.Next(), rows);
+    while (op2 == op1) op2 = IndexOfDraw(draws.Next(), rows);
+    all2 = IndexOfDraw(draws.Next(), columns);
+    while (all2 == all1) all2 = IndexOfDraw(draws.Next(), columns);
+    v = draws.Peek();
+  } else {
+    draws.Skip(taken + 4);
+  }
+  int32_t* row1 = walk.cells[op1];
+  int32_t* row2 = walk.cells[op2];
+  const uint32_t a = static_cast<uint32_t>(row1[all1]);
+  const uint32_t b = static_cast<uint32_t>(row2[all2]);
+  const uint32_t c1 = static_cast<uint32_t>(row2[all1]) + 1;
+  const uint32_t d1 = static_cast<uint32_t>(row1[all2]) + 1;
+  const uint32_t prob1 = a * b;
+  const uint32_t prob2 = c1 * d1;
+  const bool possible = prob1 != 0;
+  const bool likelier = prob1 >= prob2;
+  taken = possible & !likelier;
+  const bool switched = possible & (likelier | DrawAccepts(v, prob1, prob2));
+  const int32_t made = switched;
+  row1[all1] = static_cast<int32_t>(a) - made;
+  row2[all2] = static_cast<int32_t>(b) - made;
+  row2[all1] = static_cast<int32_t>(c1 - 1) + made;
+  row1[all2] = static_cast<int32_t>(d1 - 1) + made;
+  change = (entries[a] + entries[b] - entries[c1] - entries[d1]) & -int64_t{made};
+  return switched;
+}
+
+// One step on cells of any size, the products checked.
+inline bool StepOnAnyCells(Walk& walk, UniversalRngBlock::Draws& draws, const FixedLogTable& logs,
+                           int64_t& change) {
+  const int64_t drawn_before = draws.drawn();
+  const Proposal proposal = Propose(walk, draws);
+  const uint64_t a = static_cast<uint32_t>(*proposal.lowered1);
+  const uint64_t b = static_cast<uint32_t>(*proposal.lowered2);
+  const uint64_t c1 = static_cast<uint64_t>(*proposal.raised1) + 1;
+  const uint64_t d1 = static_cast<uint64_t>(*proposal.raised2) + 1;
+  Products products;
+  const bool switched = FinishAnyStep(walk, draws, proposal, drawn_before, products);
+  change = switched ? logs.Entry(a) + logs.Entry(b) - logs.Entry(c1) - logs.Entry(d1) : 0;
+  return switched;
+}
+
 // The approximation y: at the last exactly known point round(RHO x 2^k)
 // (within half a unit), then the table entries of every switch. Its error
 // against the extended RHO x 2^k is at most table_error_ (the entries'
@@ -204,126 +272,88 @@ int64_t FastChain::Steps(int64_t count) {
 // sum's (at most 2^-64 |RHO x 2^k| <= 2^-63 |y| while |y| exceeds the whole
 // bound), and the half unit of the start. Steps without a switch add to it
 // too, which only widens it. The bounds are rounded up with room to spare
-// for their own double arithmetic, and |y| < 2^53 where it is compared.
+// for their own double arithmetic.
 //
-// While |y| >= snap_above + table_error_ + error_, |RHO| >= 1e-8: RHO keeps
-// its value, and its sign is that of y. Otherwise Settle() decides. Either
-// way y <= 0 exactly when RHO <= 0, which is what a counted step counts.
+// The steps go in windows of at most kWindow. A window's share of error_ is
+// added at its end, from the largest |y| in it; its limit for |y| already
+// allows the most the window can add (|y| stays within kLargestSum = 2^61,
+// so each step adds at most switch_error + 1/4).
+//
+// While |y| >= the limit, |RHO| >= 1e-8: RHO keeps its value, and its sign
+// is that of y. Otherwise, and when |y| grows beyond kLargestSum, Settle()
+// decides. Either way y <= 0 exactly when RHO <= 0, which is what a counted
+// step counts.
 template <bool kLargeCells>
 int64_t FastChain::ApproximateSteps(int64_t count) {
+  constexpr int64_t kWindow = 64;
   const int64_t first_step = steps_;
-  const uint32_t rows = static_cast<uint32_t>(walk_.N);
-  const uint32_t columns = static_cast<uint32_t>(walk_.M);
   int64_t y = y_;
-  double error = error_;
-  double near_snap = logs_.snap_above() + table_error_;
-  double switch_error = logs_.switch_error();
-  const int64_t* entries = logs_.entries();
   int64_t counted = 0;
   int64_t step = 0;
   {
     UniversalRngBlock::Draws draws(walk_.rng);
-    // Whether the last step took the draw at the cursor for its acceptance.
-    // The cursor is moved on by it only in the next step, which reads its
-    // draws both ways and then chooses: the next step's draws need not wait
-    // for this step's cells.
     uint32_t taken = 0;
-    for (; step < count; ++step) {
-      bool switched;
-      int64_t change;
-      if constexpr (kLargeCells) {
-        const int64_t drawn_before = draws.drawn();
-        const Proposal proposal = Propose(walk_, draws);
-        const uint64_t a = static_cast<uint32_t>(*proposal.lowered1);
-        const uint64_t b = static_cast<uint32_t>(*proposal.lowered2);
-        const uint64_t c1 = static_cast<uint64_t>(*proposal.raised1) + 1;
-        const uint64_t d1 = static_cast<uint64_t>(*proposal.raised2) + 1;
-        Products products;
-        switched = FinishAnyStep(walk_, draws, proposal, drawn_before, products);
-        change = switched ? logs_.Entry(a) + logs_.Entry(b) - logs_.Entry(c1) - logs_.Entry(d1)
-                          : 0;
-      } else {
-        // GOSUB20's four draws, as they come after the last step took its
-        // acceptance draw or not.
-        draws.Reserve();
-        const uint32_t w0 = draws.Ahead(0), w1 = draws.Ahead(1), w2 = draws.Ahead(2);
-        const uint32_t w3 = draws.Ahead(3), w4 = draws.Ahead(4), w5 = draws.Ahead(5);
-        const bool later = taken;
-        const uint32_t op1 = later ? IndexOfDraw(w1, rows) : IndexOfDraw(w0, rows);
-        const uint32_t all1 = later ? IndexOfDraw(w2, columns) : IndexOfDraw(w1, columns);
-        uint32_t op2 = later ? IndexOfDraw(w3, rows) : IndexOfDraw(w2, rows);
-        uint32_t all2 = later ? IndexOfDraw(w4, columns) : IndexOfDraw(w3, columns);
-        uint32_t v = later ? w5 : w4;
-        if ((op2 == op1) | (all2 == all1)) [[unlikely]] {
-          // A row or column drawn again: the draws one by one from the
-          // third on.
-          draws.Skip(taken + 2);
-          op2 = IndexOfDraw(draws.Next(), rows);
-          while (op2 == op1) op2 = IndexOfDraw(draws.Next(), rows);
-          all2 = IndexOfDraw(draws.Next(), columns);
-          while (all2 == all1) all2 = IndexOfDraw(draws.Next(), columns);
-          v = draws.Peek();
-        } else {
-          draws.Skip(taken + 4);
+    while (step < count) {
+      const double switch_error = logs_.switch_error();
+      const double window_error =
+          kWindow * (switch_error + FixedLogTable::kSumRounding * FixedLogTable::kLargestSum);
+      const double limit = (logs_.snap_above() + table_error_ + error_ + window_error) * (1 + 0x1p-40);
+      // |y| < near  <=>  y + (near - 1) as unsigned < 2 near - 1.
+      const int64_t near = static_cast<int64_t>(std::min(std::ceil(limit), 0x1p62));
+      const uint64_t near_offset = static_cast<uint64_t>(near - 1);
+      const uint64_t near_span = 2 * static_cast<uint64_t>(near) - 1;
+      constexpr uint64_t kFarOffset = FixedLogTable::kLargestSum;
+      constexpr uint64_t kFarSpan = 2 * kFarOffset;
+      const int64_t* entries = logs_.entries();
+      const int64_t window_end = std::min(count, step + kWindow);
+      const int64_t window_start = step;
+      int64_t lowest = y, highest = y;
+      bool unsettled = false;
+      for (; step < window_end; ++step) {
+        int64_t change;
+        const bool switched = kLargeCells ? StepOnAnyCells(walk_, draws, logs_, change)
+                                          : StepOnSmallCells(walk_, draws, taken, entries, change);
+        y += change;
+        lowest = std::min(lowest, y);
+        highest = std::max(highest, y);
+        const uint64_t unsigned_y = static_cast<uint64_t>(y);
+        if (switched & ((unsigned_y + near_offset < near_span) |
+                        (unsigned_y + kFarOffset > kFarSpan))) [[unlikely]] {
+          unsettled = true;
+          ++step;
+          break;
         }
-        int32_t* row1 = walk_.cells[op1];
-        int32_t* row2 = walk_.cells[op2];
-        const uint32_t a = static_cast<uint32_t>(row1[all1]);
-        const uint32_t b = static_cast<uint32_t>(row2[all2]);
-        const uint32_t c1 = static_cast<uint32_t>(row2[all1]) + 1;
-        const uint32_t d1 = static_cast<uint32_t>(row1[all2]) + 1;
-        // All four below 2^15, so the products stay below 2^30. Without
-        // branches: the acceptance draw v is read in any case and taken
-        // only when the straightforward chain draws it (see Accepts()).
-        const uint32_t prob1 = a * b;
-        const uint32_t prob2 = c1 * d1;
-        const bool possible = prob1 != 0;
-        const bool likelier = prob1 >= prob2;
-        taken = possible & !likelier;
-        switched = possible & (likelier | DrawAccepts(v, prob1, prob2));
-        const int32_t made = switched;
-        row1[all1] = static_cast<int32_t>(a) - made;
-        row2[all2] = static_cast<int32_t>(b) - made;
-        row2[all1] = static_cast<int32_t>(c1 - 1) + made;
-        row1[all2] = static_cast<int32_t>(d1 - 1) + made;
-        change = (entries[a] + entries[b] - entries[c1] - entries[d1]) & -int64_t{made};
+        counted += y <= 0;
       }
-      y += change;
-      const double distance = std::fabs(static_cast<double>(y));
-      error += switch_error + distance * FixedLogTable::kSumRounding;
-      if (switched & ((distance < near_snap + error) | (distance > FixedLogTable::kLargestSum)))
-          [[unlikely]] {
-        steps_ = first_step + step + 1;
+      const double largest =
+          static_cast<double>(std::max(-lowest, highest)) * (1 + 0x1p-50);  // rounded up
+      error_ += static_cast<double>(step - window_start) *
+                (switch_error + FixedLogTable::kSumRounding * largest);
+      if (unsettled) {
+        steps_ = first_step + step;
         y_ = y;
-        error_ = error;
         draws.Skip(taken);
         taken = 0;
         draws.Sync();
         Settle();
         if (exact_only_) {
           counted += exact_rho_ <= 0;
-          ++step;
           break;
         }
         y = y_;
-        error = error_;
-        near_snap = logs_.snap_above() + table_error_;
-        switch_error = logs_.switch_error();
-        entries = logs_.entries();
+        counted += y <= 0;
       }
-      counted += y <= 0;
     }
     draws.Skip(taken);
   }
   if (exact_only_) return counted + ExactSteps(walk_, exact_rho_, count - step);
   steps_ = first_step + count;
   y_ = y;
-  error_ = error;
   return counted;
 }
 
 void FastChain::Settle() {
-  if (std::fabs(static_cast<double>(y_)) > FixedLogTable::kLargestSum) {
+  if (y_ > FixedLogTable::kLargestSum || y_ < -FixedLogTable::kLargestSum) {
     MakeCoarser();
     return;
   }

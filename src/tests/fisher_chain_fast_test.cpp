@@ -154,6 +154,21 @@ TEST(FisherChainFastTest, TablesWithManyExactTies) {
   }
 }
 
+// One switch away from the observed table RHO is ln(14142^2 / (14141 x
+// 14143)), about 5.0e-9: made 0, and the approximation knows it for certain.
+// In the second table it is ln(10^8 / (9999 x 10001)), 1e-8 + 1e-16: not
+// made 0, which only the exact recomputation can tell.
+TEST(FisherChainFastTest, RhoNextToTheSnap) {
+  FastChainCounts below;
+  ExpectSameOutcome(MakeFisherInput({{14142, 14142}, {14140, 14142}}, 0, 10, 300, 2, 3, 4, 5), {},
+                    &below);
+  EXPECT_GT(below.certain_snaps, 0);
+  FastChainCounts above;
+  ExpectSameOutcome(MakeFisherInput({{10000, 10000}, {9998, 10000}}, 0, 10, 300, 2, 3, 4, 5), {},
+                    &above);
+  EXPECT_GT(above.replays, 0);
+}
+
 TEST(FisherChainFastTest, EmptyRowsAndColumns) {
   const CountRows tables[] = {
       {{0, 0, 0}, {2, 1, 3}, {1, 4, 0}},
@@ -236,13 +251,30 @@ TEST(FisherChainFastTest, TablesTheChainRefuses) {
   ExpectSameOutcome(MakeFisherInput({{1, 2}, {2, 1}}, 10, 2, 10, 0));
 }
 
+// Long chains on a table whose RHO soon leaves the finest scale: the fixed
+// point is made coarser on the way.
 TEST(FisherChainFastTest, LongChainsOnATenByTenTable) {
   std::mt19937 pick(99);
   CountRows table(10, std::vector<int32_t>(10));
-  for (auto& row : table) {
-    for (int32_t& cell : row) cell = std::uniform_int_distribution<int>(0, 12)(pick);
+  for (size_t row = 0; row < table.size(); ++row) {
+    for (int32_t& cell : table[row]) {
+      cell = std::uniform_int_distribution<int>(0, row < 5 ? 4 : 30)(pick);
+    }
   }
-  ExpectSameOutcome(MakeFisherInput(table, 1000, 20, 2500, 17, 92, 140, 5));
+  FastChainCounts counts;
+  ExpectSameOutcome(MakeFisherInput(table, 1000, 20, 2500, 17, 92, 140, 5), {}, &counts);
+  EXPECT_GT(counts.coarsenings, 0);
+  EXPECT_FALSE(counts.went_exact);
+}
+
+// Counts so large that no fixed-point scale can tell the snap: the chain runs
+// exact steps throughout, with the same results.
+TEST(FisherChainFastTest, HugeCountsRunExactThroughout) {
+  FastChainCounts counts;
+  ExpectSameOutcome(
+      MakeFisherInput({{1000000000, 3, 0}, {2, 1000000000, 5}}, 10, 2, 200, 8, 9, 10, 11), {},
+      &counts);
+  EXPECT_TRUE(counts.went_exact);
 }
 
 // With an error bound widened to whole units, RHO is recomputed exactly

@@ -69,10 +69,12 @@ FixedLogTable::FixedLogTable(const FisherInput& in) {
   logs_.assign(static_cast<size_t>(size), 0);
   for (int64_t m = 1; m < size; ++m) logs_[static_cast<size_t>(m)] = logl(static_cast<Extended>(m));
 
-  coarsest_fraction_bits_ = kFinestFractionBits;
-  while (coarsest_fraction_bits_ > 0 &&
-         TableErrorAt(coarsest_fraction_bits_ - 1, total_) <=
-             kTableShareOfSnap * 1.0E-8L * ldexpl(1, coarsest_fraction_bits_ - 1)) {
+  // Above the finest scale when even that is too coarse.
+  auto usable = [&](int bits) {
+    return TableErrorAt(bits, total_) <= kTableShareOfSnap * 1.0E-8L * ldexpl(1, bits);
+  };
+  coarsest_fraction_bits_ = kFinestFractionBits + 1;
+  while (coarsest_fraction_bits_ > 0 && usable(coarsest_fraction_bits_ - 1)) {
     --coarsest_fraction_bits_;
   }
   SetFractionBits(kFinestFractionBits);

@@ -35,7 +35,7 @@ class FixedLogTable {
   static constexpr int kFinestFractionBits = 56;
   // |y| up to this is held; beyond it the scale is made coarser. One more
   // switch adds less than 2^62, so the sum never overflows.
-  static constexpr double kLargestSum = 0x1p61;
+  static constexpr int64_t kLargestSum = int64_t{1} << 61;
 
   // The extended sum RHO + ln(PROB) is rounded by at most half a unit in the
   // last place, at most 2^-64 x |RHO + ln(PROB)|; with RHO within the error
@@ -52,7 +52,8 @@ class FixedLogTable {
   // 2^k, the units in one.
   Extended units_per_one() const { return units_per_one_; }
   // Below this scale the table's share of the error bound would come near
-  // the 1e-8 snap, and the approximation could no longer tell it.
+  // the 1e-8 snap, and the approximation could no longer tell it. Above the
+  // finest scale when no scale will do.
   int coarsest_fraction_bits() const { return coarsest_fraction_bits_; }
 
   // E(m) for 0 <= m < size(), which holds every value a cell or a cell + 1

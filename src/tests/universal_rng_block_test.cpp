@@ -35,6 +35,26 @@ TEST(UniversalRngBlockTest, DrawsAreTheReferenceDrawsOverManyBlocks) {
   }
 }
 
+// The portable code and the AVX2 code (where the processor has it) make the
+// same draws.
+TEST(UniversalRngBlockTest, PortableAndAvx2CodeDrawAlike) {
+  UniversalRngBlock portable;
+  portable.UseCode(UniversalRngBlock::Code::kPortable);
+  portable.Seed(77, 3, 150, 9);
+  UniversalRngBlock preferred;
+  preferred.Seed(77, 3, 150, 9);
+  EXPECT_EQ(preferred.code(), UniversalRngBlock::ProcessorHasAvx2()
+                                  ? UniversalRngBlock::Code::kAvx2
+                                  : UniversalRngBlock::Code::kPortable);
+  UniversalRng reference;
+  MAKE_RANDOM(reference, 77, 3, 150, 9);
+  for (int draw = 0; draw < 4 * UniversalRngBlock::kBlock; ++draw) {
+    const uint32_t value = portable.Next();
+    ASSERT_EQ(preferred.Next(), value) << "draw " << draw;
+    ASSERT_EQ(static_cast<Extended>(value), GOSUB100(reference) * kTwoTo24) << "draw " << draw;
+  }
+}
+
 TEST(UniversalRngBlockTest, PublishedSequenceAfterTwentyThousandDraws) {
   UniversalRngBlock block;
   block.Seed(12, 34, 56, 78);
