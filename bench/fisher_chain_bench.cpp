@@ -3,9 +3,12 @@
 #include <benchmark/benchmark.h>
 #include <time.h>
 
+#include <string>
+
 #include "tests/fisher_chain.h"
 #include "tests/fisher_chain_fast.h"
 #include "tests/fisher_input.h"
+#include "tests/universal_rng_block.h"
 
 namespace gorvan {
 namespace {
@@ -20,6 +23,10 @@ constexpr int32_t kTenByTen[10][10] = {
     {14, 23, 11, 9, 2, 3, 9, 10, 8, 11},  {13, 19, 7, 12, 6, 7, 8, 11, 10, 7},
 };
 
+// A table like the shipped example's: four samples of 60 genes, three
+// alleles.
+constexpr int32_t kFourByThree[4][3] = {{14, 19, 27}, {9, 22, 29}, {12, 15, 33}, {16, 20, 24}};
+
 FisherInput TenByTenInput() {
   FisherInput in;
   in.N = 10;
@@ -33,6 +40,18 @@ FisherInput TenByTenInput() {
   in.C = 1000;
   for (int row = 1; row <= 10; ++row) {
     for (int column = 1; column <= 10; ++column) in.MM[row][column] = kTenByTen[row - 1][column - 1];
+  }
+  return in;
+}
+
+FisherInput FourByThreeInput() {
+  FisherInput in = TenByTenInput();
+  in.N = 4;
+  in.M = 3;
+  for (int row = 1; row <= 4; ++row) {
+    for (int column = 1; column <= 3; ++column) {
+      in.MM[row][column] = kFourByThree[row - 1][column - 1];
+    }
   }
   return in;
 }
@@ -70,8 +89,12 @@ double ThreadSeconds() {
 
 // Both chains in turn on the same table and seeds, so that a change of load
 // on the machine hits both alike; their results must agree to the bit.
+// Arguments: the table (0: 10 x 10, 1: 4 x 3) and the generator's code
+// (0: AVX2 where the processor has it, 1: portable).
 void BM_FisherChainSideBySide(benchmark::State& state) {
-  FisherInput in = TenByTenInput();
+  FisherInput in = state.range(0) == 0 ? TenByTenInput() : FourByThreeInput();
+  FastChainTuning tuning;
+  tuning.portable_generator = state.range(1) == 1;
   const int64_t steps_per_chain = int64_t{in.MEM} + int64_t{in.B} * in.C;
   double straightforward_seconds = 0;
   double fast_seconds = 0;
@@ -84,7 +107,8 @@ void BM_FisherChainSideBySide(benchmark::State& state) {
     const FisherResult straightforward = RunFisherChain(in);
     straightforward_seconds += ThreadSeconds() - start;
     start = ThreadSeconds();
-    const FisherResult fast = RunFisherChainFast(in);
+    FastChainCounts counts;
+    const FisherResult fast = RunFisherChainFast(in, tuning, counts);
     fast_seconds += ThreadSeconds() - start;
     if (straightforward.HM != fast.HM || straightforward.HECA != fast.HECA) {
       state.SkipWithError("the results differ");
@@ -95,8 +119,13 @@ void BM_FisherChainSideBySide(benchmark::State& state) {
   state.counters["straightforward_steps_per_s"] = steps / straightforward_seconds;
   state.counters["fast_steps_per_s"] = steps / fast_seconds;
   state.counters["ratio"] = straightforward_seconds / fast_seconds;
+  const bool avx2 = !tuning.portable_generator && UniversalRngBlock::ProcessorHasAvx2();
+  state.SetLabel(std::string(state.range(0) == 0 ? "10x10" : "4x3") +
+                 (avx2 ? " avx2" : " portable"));
 }
-BENCHMARK(BM_FisherChainSideBySide)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FisherChainSideBySide)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace gorvan

@@ -85,13 +85,14 @@ int64_t ExactSteps(Walk& walk, Extended& rho, int64_t steps) {
   return at_most_zero;
 }
 
-// The batch statistics of CHAINE.
+// The batch statistics of CHAINE: the same operations in the same order as
+// there, so the same bits from the same counts.
 Extended StandardError(Extended sum, Extended sum_of_squares, int32_t batches) {
   const Extended variance = (sum_of_squares - sum * sum / batches) / batches / (batches - 1);
   return variance > 0 ? sqrtl(variance) : 0;
 }
 
-// The finest scale the approximation is made coarser by at a time.
+// Bits by which the scale is made coarser at a time.
 constexpr int kCoarserBits = 8;
 
 // At least this many fraction bits, so that a RHO of 1e-8 or more in size is
@@ -167,6 +168,7 @@ FastChain::FastChain(const FisherInput& in, const FastChainTuning& tuning,
       walk_.cells[row][column] = in.MM[row + 1][column + 1];
     }
   }
+  if (tuning.portable_generator) walk_.rng.UseCode(UniversalRngBlock::Code::kPortable);
   walk_.rng.Seed(in.UU1, in.UU2, in.UU3, in.UU4);
   // The burn-in starts at the observed table with RHO = 0.
   SetScale(FixedLogTable::kFinestFractionBits);
@@ -385,13 +387,17 @@ void FastChain::MakeCoarser() {
     GoExact(rho);
     return;
   }
+  // The old bound in new units, the half unit of the rounding, and a trifle
+  // for the double arithmetic.
   const double shrink = 0x1p-8;
+  static_assert(kCoarserBits == 8);
   error_ = (static_cast<double>(table_error_) + error_) * shrink + 0.5 + 0x1p-20;
   y_ = (y_ + (int64_t{1} << (kCoarserBits - 1))) >> kCoarserBits;
   SetScale(fraction_bits);
   ++counts_.coarsenings;
 }
 
+// y := round(RHO x 2^k), within half a unit, at a scale that holds it.
 void FastChain::KnowExactly(Extended rho) {
   const Extended largest_known = tuning_.largest_known_rho >= 0 ? tuning_.largest_known_rho
                                                                  : HUGE_VALL;
@@ -419,22 +425,26 @@ void FastChain::SetScale(int fraction_bits) {
 }
 
 void FastChain::SaveCheckpoint(Extended rho) {
-  std::memcpy(checkpoint_.cells, walk_.cells, sizeof(walk_.cells[0]) * static_cast<size_t>(walk_.N));
+  const size_t rows = sizeof(walk_.cells[0]) * static_cast<size_t>(walk_.N);
+  std::memcpy(checkpoint_.cells, walk_.cells, rows);
   checkpoint_.rng = walk_.rng.Save();
   checkpoint_.rho = rho;
   checkpoint_.step = steps_;
 }
 
+// The extended RHO now: the steps since the checkpoint made again, with the
+// straightforward chain's operations. They must end where the chain is.
 Extended FastChain::ReplayFromCheckpoint() const {
+  const size_t rows = sizeof(walk_.cells[0]) * static_cast<size_t>(walk_.N);
   auto walk = std::make_unique<Walk>();
   walk->N = walk_.N;
   walk->M = walk_.M;
-  std::memcpy(walk->cells, checkpoint_.cells, sizeof(walk->cells[0]) * static_cast<size_t>(walk_.N));
+  std::memcpy(walk->cells, checkpoint_.cells, rows);
+  walk->rng.UseCode(walk_.rng.code());
   walk->rng.Restore(checkpoint_.rng);
   Extended rho = checkpoint_.rho;
   ExactSteps(*walk, rho, steps_ - checkpoint_.step);
-  if (walk->rng.drawn() != walk_.rng.drawn() ||
-      std::memcmp(walk->cells, walk_.cells, sizeof(walk->cells[0]) * static_cast<size_t>(walk_.N)) != 0) {
+  if (walk->rng.drawn() != walk_.rng.drawn() || std::memcmp(walk->cells, walk_.cells, rows) != 0) {
     throw std::logic_error("the Fisher chain's replay left the path it replays");
   }
   return rho;

@@ -9,34 +9,38 @@ namespace gorvan {
 namespace {
 
 constexpr Extended kTwoTo24 = 16777216.0L;
-constexpr int kLanes = 8;
 
 using Rng = UniversalRngBlock;
 
-// Eight 32-bit lanes, in the compiler's portable vectors: plain x86-64 code
-// makes them of two SSE2 registers, AVX2 code of one. The helpers are always
-// inlined, so the warning about passing such vectors between functions built
-// for different processors does not apply.
-typedef int32_t Lanes __attribute__((vector_size(32)));
+// Lanes of 32-bit integers in the compiler's vectors: four for plain x86-64
+// (SSE2), eight for AVX2. The helpers are always inlined into the function
+// built for each, so the warning about passing such vectors between
+// functions built for different processors does not apply.
+typedef int32_t FourLanes __attribute__((vector_size(16)));
+typedef int32_t EightLanes __attribute__((vector_size(32)));
 #pragma GCC diagnostic ignored "-Wpsabi"
 
+template <typename Lanes>
+constexpr int kLanes = sizeof(Lanes) / sizeof(int32_t);
+
+template <typename Lanes>
 [[gnu::always_inline]] inline Lanes Load(const uint32_t* place) {
   Lanes lanes;
   std::memcpy(&lanes, place, sizeof lanes);
   return lanes;
 }
 
+template <typename Lanes>
 [[gnu::always_inline]] inline void Store(uint32_t* place, Lanes lanes) {
   std::memcpy(place, &lanes, sizeof lanes);
 }
 
+template <typename Lanes>
 [[gnu::always_inline]] inline Lanes AllLanes(int32_t value) {
-  return Lanes{value, value, value, value, value, value, value, value};
+  Lanes lanes;
+  for (int j = 0; j < kLanes<Lanes>; ++j) lanes[j] = value;
+  return lanes;
 }
-
-// The correction steps back by kDecrement per draw; over kLanes draws by this.
-constexpr int32_t kLanesDecrement =
-    static_cast<int32_t>(int64_t{kLanes} * Rng::kDecrement % Rng::kModulus);
 
 // The reference generator's lag position before draw n: 97 before draw 0,
 // then one lower per draw, wrapping from 1 to 97.
@@ -69,12 +73,16 @@ uint32_t ToInteger(Extended value) {
 // values 33 and 97 places back, all in earlier groups. Loads of the group
 // just made meet its stores lane for lane, which keeps the processor's store
 // forwarding working.
+template <typename Lanes>
 [[gnu::always_inline]] inline void MakeLags(uint32_t* lags) {
-  const Lanes mask = AllLanes(static_cast<int32_t>(Rng::kValueMask));
+  constexpr int kWidth = kLanes<Lanes>;
+  const Lanes mask = AllLanes<Lanes>(static_cast<int32_t>(Rng::kValueMask));
   for (int group = Rng::kLong; group < Rng::kLong + Rng::kLagsMade; group += Rng::kGroup) {
     int place = group;
-    for (; place + kLanes <= group + Rng::kGroup; place += kLanes) {
-      Store(lags + place, (Load(lags + place - Rng::kLong) - Load(lags + place - Rng::kShort)) & mask);
+    for (; place + kWidth <= group + Rng::kGroup; place += kWidth) {
+      const Lanes older = Load<Lanes>(lags + place - Rng::kLong);
+      const Lanes newer = Load<Lanes>(lags + place - Rng::kShort);
+      Store(lags + place, (older - newer) & mask);
     }
     for (; place < group + Rng::kGroup; ++place) {
       lags[place] = (lags[place - Rng::kLong] - lags[place - Rng::kShort]) & Rng::kValueMask;
@@ -83,34 +91,42 @@ uint32_t ToInteger(Extended value) {
 }
 
 // The draws: each lagged value less its correction, with lane j carrying the
-// corrections of draws j, j + 8, j + 16, ...
-[[gnu::always_inline]] inline void MakeValues(const uint32_t* lags, uint32_t* values, int32_t correction_before) {
-  const Lanes mask = AllLanes(static_cast<int32_t>(Rng::kValueMask));
+// corrections of draws j, j + width, j + 2 width, ...
+template <typename Lanes>
+[[gnu::always_inline]] inline void MakeValues(const uint32_t* lags, uint32_t* values,
+                                              int32_t correction_before) {
+  constexpr int kWidth = kLanes<Lanes>;
+  // The correction steps back by kDecrement per draw, over a lane's stride
+  // by this.
+  constexpr int32_t kStrideDecrement =
+      static_cast<int32_t>(int64_t{kWidth} * Rng::kDecrement % Rng::kModulus);
+  const Lanes mask = AllLanes<Lanes>(static_cast<int32_t>(Rng::kValueMask));
+  const Lanes modulus = AllLanes<Lanes>(Rng::kModulus);
   Lanes correction;
   int32_t running = correction_before;
-  for (int j = 0; j < kLanes; ++j) {
+  for (int j = 0; j < kWidth; ++j) {
     running -= Rng::kDecrement;
     if (running < 0) running += Rng::kModulus;
     correction[j] = running;
   }
-  static_assert(Rng::kValuesMade % kLanes == 0);
-  for (int place = 0; place < Rng::kValuesMade; place += kLanes) {
-    Store(values + place, (Load(lags + Rng::kLong + place) - correction) & mask);
-    correction -= kLanesDecrement;
-    correction += (correction < 0) & Rng::kModulus;  // a true comparison is all ones
+  static_assert(Rng::kValuesMade % 8 == 0);
+  for (int place = 0; place < Rng::kValuesMade; place += kWidth) {
+    Store(values + place, (Load<Lanes>(lags + Rng::kLong + place) - correction) & mask);
+    correction -= kStrideDecrement;
+    correction += (correction < 0) & modulus;  // a true comparison is all ones
   }
 }
 
 // The same code built for plain x86-64 and for AVX2: the same integers.
 void MakeBlockPortable(uint32_t* lags, uint32_t* values, int32_t correction_before) {
-  MakeLags(lags);
-  MakeValues(lags, values, correction_before);
+  MakeLags<FourLanes>(lags);
+  MakeValues<FourLanes>(lags, values, correction_before);
 }
 
 [[gnu::target("avx2")]] void MakeBlockAvx2(uint32_t* lags, uint32_t* values,
                                            int32_t correction_before) {
-  MakeLags(lags);
-  MakeValues(lags, values, correction_before);
+  MakeLags<EightLanes>(lags);
+  MakeValues<EightLanes>(lags, values, correction_before);
 }
 
 }  // namespace
