@@ -127,7 +127,6 @@ class FastChain {
   FixedLogTable logs_;
   const FastChainTuning tuning_;
   FastChainCounts& counts_;
-  int coarsest_fraction_bits_ = 0;
   Walk walk_;
   int64_t steps_ = 0;  // steps made since the start
 
@@ -145,8 +144,8 @@ class FastChain {
     int64_t step = 0;
   } checkpoint_;
 
-  // Set when |RHO| grows beyond what a scale fine enough to tell the snap can
-  // hold: from then on the chain runs exactly.
+  // Set for counts too large for any scale to tell the snap, and should |RHO|
+  // outgrow the coarsest scale: from then on the chain runs exactly.
   bool exact_only_ = false;
   Extended exact_rho_ = 0;
 };
@@ -160,7 +159,6 @@ const FisherInput& Checked(const FisherInput& in) {
 FastChain::FastChain(const FisherInput& in, const FastChainTuning& tuning,
                      FastChainCounts& counts)
     : in_(Checked(in)), logs_(in), tuning_(tuning), counts_(counts) {
-  coarsest_fraction_bits_ = std::max(logs_.coarsest_fraction_bits(), kFewestFractionBits);
   walk_.N = in.N;
   walk_.M = in.M;
   for (int row = 0; row < in.N; ++row) {
@@ -173,7 +171,9 @@ FastChain::FastChain(const FisherInput& in, const FastChainTuning& tuning,
   // The burn-in starts at the observed table with RHO = 0.
   SetScale(FixedLogTable::kFinestFractionBits);
   SaveCheckpoint(0);
-  if (coarsest_fraction_bits_ > FixedLogTable::kFinestFractionBits) GoExact(0);
+  // Counts so large that even the finest scale cannot tell a snap: the
+  // approximation would be of no use near 0.
+  if (logs_.coarsest_fraction_bits() > FixedLogTable::kFinestFractionBits) GoExact(0);
 }
 
 FisherResult FastChain::Run() {
@@ -378,10 +378,12 @@ void FastChain::Settle() {
 
 // |RHO| has grown: 2^8 times coarser units. y / 2^8, rounded, is within half
 // a new unit of the old y / 2^8, and the old bound shrinks by 2^8; from here
-// the table's share starts afresh at the new scale.
+// the table's share starts afresh at the new scale. A scale too coarse to
+// tell a snap by itself is still good for telling that RHO is far from 0;
+// near 0 the exact recomputation settles it, and a finer scale follows.
 void FastChain::MakeCoarser() {
   const int fraction_bits = logs_.fraction_bits() - kCoarserBits;
-  if (fraction_bits < coarsest_fraction_bits_) {
+  if (fraction_bits < kFewestFractionBits) {
     ++counts_.replays;
     const Extended rho = ReplayFromCheckpoint();
     GoExact(rho);
@@ -397,13 +399,14 @@ void FastChain::MakeCoarser() {
   ++counts_.coarsenings;
 }
 
-// y := round(RHO x 2^k), within half a unit, at a scale that holds it.
+// y := round(RHO x 2^k), within half a unit, at the finest scale that holds
+// it.
 void FastChain::KnowExactly(Extended rho) {
   const Extended largest_known = tuning_.largest_known_rho >= 0 ? tuning_.largest_known_rho
                                                                  : HUGE_VALL;
-  int fraction_bits = logs_.fraction_bits();
+  int fraction_bits = FixedLogTable::kFinestFractionBits;
   while (fabsl(rho) * ldexpl(1, fraction_bits) > kLargestKnownSum) fraction_bits -= kCoarserBits;
-  if (fraction_bits < coarsest_fraction_bits_ || fabsl(rho) > largest_known) {
+  if (fraction_bits < kFewestFractionBits || fabsl(rho) > largest_known) {
     GoExact(rho);
     return;
   }

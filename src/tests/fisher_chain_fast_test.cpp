@@ -278,7 +278,8 @@ TEST(FisherChainFastTest, HugeCountsRunExactThroughout) {
 }
 
 // With an error bound widened to whole units, RHO is recomputed exactly
-// again and again, from saved points near and far: the results stay.
+// again and again, from saved points near and far (and with the generator's
+// portable code): the results stay.
 TEST(FisherChainFastTest, FrequentExactRecomputationKeepsTheResults) {
   std::mt19937 pick(7);
   int64_t replays = 0;
@@ -289,6 +290,7 @@ TEST(FisherChainFastTest, FrequentExactRecomputationKeepsTheResults) {
       FastChainTuning tuning;
       tuning.extra_error = 3;
       tuning.checkpoint_gap = gap;
+      tuning.portable_generator = gap == 1;
       FastChainCounts counts;
       ExpectSameOutcome(in, tuning, &counts);
       replays += counts.replays;

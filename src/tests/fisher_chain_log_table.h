@@ -52,8 +52,8 @@ class FixedLogTable {
   // 2^k, the units in one.
   Extended units_per_one() const { return units_per_one_; }
   // Below this scale the table's share of the error bound would come near
-  // the 1e-8 snap, and the approximation could no longer tell it. Above the
-  // finest scale when no scale will do.
+  // the 1e-8 snap, and the approximation could no longer tell it by itself.
+  // Above the finest scale when no scale will do.
   int coarsest_fraction_bits() const { return coarsest_fraction_bits_; }
 
   // E(m) for 0 <= m < size(), which holds every value a cell or a cell + 1
