@@ -39,7 +39,8 @@ FisherInput TenByTenInput() {
   in.B = 100;
   in.C = 1000;
   for (int row = 1; row <= 10; ++row) {
-    for (int column = 1; column <= 10; ++column) in.MM[row][column] = kTenByTen[row - 1][column - 1];
+    for (int column = 1; column <= 10; ++column)
+      in.MM[row][column] = kTenByTen[row - 1][column - 1];
   }
   return in;
 }
@@ -123,9 +124,7 @@ void BM_FisherChainSideBySide(benchmark::State& state) {
   state.SetLabel(std::string(state.range(0) == 0 ? "10x10" : "4x3") +
                  (avx2 ? " avx2" : " portable"));
 }
-BENCHMARK(BM_FisherChainSideBySide)
-    ->ArgsProduct({{0, 1}, {0, 1}})
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FisherChainSideBySide)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace gorvan

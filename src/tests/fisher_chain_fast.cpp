@@ -36,7 +36,8 @@ struct Products {
   }
   chain->rng = rng.ToReference(draws_back);
   ChainStep(*chain);
-  throw std::logic_error("the fast Fisher chain found an overflow the straightforward one does not");
+  throw std::logic_error(
+      "the fast Fisher chain found an overflow the straightforward one does not");
 }
 
 // The rest of a step for cells of any size: the products in 64 bits, checked
@@ -156,8 +157,7 @@ const FisherInput& Checked(const FisherInput& in) {
   return in;
 }
 
-FastChain::FastChain(const FisherInput& in, const FastChainTuning& tuning,
-                     FastChainCounts& counts)
+FastChain::FastChain(const FisherInput& in, const FastChainTuning& tuning, FastChainCounts& counts)
     : in_(Checked(in)), logs_(in), tuning_(tuning), counts_(counts) {
   walk_.N = in.N;
   walk_.M = in.M;
@@ -299,7 +299,8 @@ int64_t FastChain::ApproximateSteps(int64_t count) {
       const double switch_error = logs_.switch_error();
       const double window_error =
           kWindow * (switch_error + FixedLogTable::kSumRounding * FixedLogTable::kLargestSum);
-      const double limit = (logs_.snap_above() + table_error_ + error_ + window_error) * (1 + 0x1p-40);
+      const double limit =
+          (logs_.snap_above() + table_error_ + error_ + window_error) * (1 + 0x1p-40);
       // |y| < near  <=>  y + (near - 1) as unsigned < 2 near - 1.
       const int64_t near = static_cast<int64_t>(std::min(std::ceil(limit), 0x1p62));
       const uint64_t near_offset = static_cast<uint64_t>(near - 1);
@@ -402,8 +403,8 @@ void FastChain::MakeCoarser() {
 // y := round(RHO x 2^k), within half a unit, at the finest scale that holds
 // it.
 void FastChain::KnowExactly(Extended rho) {
-  const Extended largest_known = tuning_.largest_known_rho >= 0 ? tuning_.largest_known_rho
-                                                                 : HUGE_VALL;
+  const Extended largest_known =
+      tuning_.largest_known_rho >= 0 ? tuning_.largest_known_rho : HUGE_VALL;
   int fraction_bits = FixedLogTable::kFinestFractionBits;
   while (fabsl(rho) * ldexpl(1, fraction_bits) > kLargestKnownSum) fraction_bits -= kCoarserBits;
   if (fraction_bits < kFewestFractionBits || fabsl(rho) > largest_known) {
@@ -423,8 +424,8 @@ void FastChain::GoExact(Extended rho) {
 
 void FastChain::SetScale(int fraction_bits) {
   logs_.SetFractionBits(fraction_bits);
-  table_error_ = static_cast<double>(logs_.table_error() +
-                                     tuning_.extra_error * logs_.units_per_one());
+  table_error_ =
+      static_cast<double>(logs_.table_error() + tuning_.extra_error * logs_.units_per_one());
 }
 
 void FastChain::SaveCheckpoint(Extended rho) {

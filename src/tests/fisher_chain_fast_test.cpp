@@ -60,8 +60,8 @@ Outcome ExpectSameOutcome(const FisherInput& in, const FastChainTuning& tuning =
                           FastChainCounts* counts = nullptr) {
   const Outcome straightforward = OutcomeOf([&] { return RunFisherChain(in); });
   FastChainCounts own_counts;
-  const Outcome fast = OutcomeOf(
-      [&] { return RunFisherChainFast(in, tuning, counts ? *counts : own_counts); });
+  const Outcome fast =
+      OutcomeOf([&] { return RunFisherChainFast(in, tuning, counts ? *counts : own_counts); });
   EXPECT_EQ(straightforward.error, fast.error) << Describe(in);
   EXPECT_EQ(straightforward.result.has_value(), fast.result.has_value()) << Describe(in);
   if (straightforward.result && fast.result) {
@@ -69,8 +69,8 @@ Outcome ExpectSameOutcome(const FisherInput& in, const FastChainTuning& tuning =
         << Describe(in) << "\nHM " << static_cast<double>(straightforward.result->HM) << " vs "
         << static_cast<double>(fast.result->HM);
     EXPECT_TRUE(SameBits(straightforward.result->HECA, fast.result->HECA))
-        << Describe(in) << "\nHECA " << static_cast<double>(straightforward.result->HECA)
-        << " vs " << static_cast<double>(fast.result->HECA);
+        << Describe(in) << "\nHECA " << static_cast<double>(straightforward.result->HECA) << " vs "
+        << static_cast<double>(fast.result->HECA);
   }
   return straightforward;
 }
@@ -85,7 +85,9 @@ FisherInput WithLengths(FisherInput in, int32_t MEM, int32_t B, int32_t C) {
 // Random tables: small and middling, dense and sparse (with empty rows and
 // columns), with random seeds and lengths, burn-in 0 and negative included.
 FisherInput RandomInput(std::mt19937& pick) {
-  auto uniform = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(pick); };
+  auto uniform = [&](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(pick);
+  };
   FisherInput in;
   const bool large = uniform(0, 9) == 0;
   in.N = static_cast<int16_t>(large ? uniform(8, kFisherMaxRows) : uniform(2, 6));
@@ -125,8 +127,8 @@ TEST(FisherChainFastTest, RandomTablesSeedsAndLengths) {
 
 TEST(FisherChainFastTest, TinyTwoByTwoTables) {
   const CountRows tables[] = {
-      {{1, 0}, {0, 1}}, {{0, 1}, {1, 0}}, {{1, 1}, {1, 1}}, {{2, 0}, {0, 3}},
-      {{1, 0}, {0, 0}}, {{0, 0}, {0, 0}}, {{0, 0}, {0, 1}}, {{1, 2}, {0, 0}},
+      {{1, 0}, {0, 1}},   {{0, 1}, {1, 0}}, {{1, 1}, {1, 1}}, {{2, 0}, {0, 3}},
+      {{1, 0}, {0, 0}},   {{0, 0}, {0, 0}}, {{0, 0}, {0, 1}}, {{1, 2}, {0, 0}},
       {{10, 0}, {0, 10}}, {{3, 1}, {1, 3}}, {{0, 2}, {3, 0}}, {{1, 1}, {0, 2}},
   };
   for (const CountRows& table : tables) {
@@ -202,8 +204,8 @@ int64_t StepOfError(const FisherInput& in, int64_t most_steps) {
 // that very step, and one step shorter both chains finish alike.
 TEST(FisherChainFastTest, OverflowStopsAtTheSameStep) {
   const CountRows tables[] = {
-      {{46341, 0}, {0, 0}, {0, 46341}},    // a product of two cells
-      {{2147483647, 0}, {0, 0}, {0, 0}},   // a cell + 1
+      {{46341, 0}, {0, 0}, {0, 46341}},   // a product of two cells
+      {{2147483647, 0}, {0, 0}, {0, 0}},  // a cell + 1
   };
   int late_errors = 0;
   for (const CountRows& table : tables) {
@@ -231,10 +233,8 @@ TEST(FisherChainFastTest, ProductsNearTheThirtyTwoBitLimit) {
       {{46339, 1}, {1, 46340}},   // 46340 x 46341 fits
       {{46341, 0}, {0, 46341}},   // overflows at once
       {{2147483646, 0}, {0, 0}},  // (2^31 - 2 + 1) x 1 fits
-      {{40000, 100}, {100, 40000}},
-      {{32766, 1}, {1, 32766}},
-      {{20000, 3, 9000}, {7, 30000, 0}},
-      {{50000, 50000}, {50000, 50000}},
+      {{40000, 100}, {100, 40000}},      {{32766, 1}, {1, 32766}},
+      {{20000, 3, 9000}, {7, 30000, 0}}, {{50000, 50000}, {50000, 50000}},
   };
   for (const CountRows& table : tables) {
     for (int16_t seed : {3, 4, 5, 6}) {

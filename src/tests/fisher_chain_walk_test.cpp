@@ -43,8 +43,17 @@ TEST(FisherChainWalkTest, IndexOfADrawOnAndBesideTheBoundaries) {
 // Ratios that are multiples of 2^-24 can equal the draw exactly: the switch
 // is made then, and not one draw above.
 TEST(FisherChainWalkTest, AcceptanceOnTheRatioItself) {
-  const int32_t pairs[][2] = {{1, 2}, {1, 4}, {3, 4}, {1, 8}, {5, 16}, {6, 8}, {1, 1 << 24},
-                              {3, 1 << 20}, {1000, 1024}, {12, 16}, {1 << 30, (1 << 30) + 1}};
+  const int32_t pairs[][2] = {{1, 2},
+                              {1, 4},
+                              {3, 4},
+                              {1, 8},
+                              {5, 16},
+                              {6, 8},
+                              {1, 1 << 24},
+                              {3, 1 << 20},
+                              {1000, 1024},
+                              {12, 16},
+                              {1 << 30, (1 << 30) + 1}};
   for (const auto& pair : pairs) {
     const int32_t prob1 = pair[0], prob2 = pair[1];
     const uint64_t scaled = (uint64_t{static_cast<uint32_t>(prob1)} << 24);
@@ -64,7 +73,8 @@ TEST(FisherChainWalkTest, AcceptanceAgreesWithTheExtendedQuotient) {
   for (int trial = 0; trial < 200000; ++trial) {
     const int32_t prob2 = static_cast<int32_t>(pick() % 0x7FFFFFFF) + 1;
     const int32_t prob1 = static_cast<int32_t>(pick() % static_cast<uint64_t>(prob2));
-    const uint64_t near = (uint64_t{static_cast<uint32_t>(prob1)} << 24) / static_cast<uint32_t>(prob2);
+    const uint64_t near =
+        (uint64_t{static_cast<uint32_t>(prob1)} << 24) / static_cast<uint32_t>(prob2);
     const uint32_t v = static_cast<uint32_t>((near + pick() % 3 + (1u << 24) - 1) % (1u << 24));
     ASSERT_EQ(DrawAccepts(v, prob1, prob2), ReferenceAccepts(v, prob1, prob2))
         << prob1 << "/" << prob2 << " v " << v;

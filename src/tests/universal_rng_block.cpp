@@ -205,8 +205,7 @@ UniversalRng UniversalRngBlock::ToReference(int64_t back) const {
 void UniversalRngBlock::FromReference(const UniversalRng& rng, int64_t drawn) {
   const bool positions_usable =
       drawn >= 0 && rng.DP == LongLagPosition(drawn) && rng.DQ == ShortLagPosition(rng.DP);
-  const bool constants_usable =
-      rng.DD * kTwoTo24 == kDecrement && rng.DM * kTwoTo24 == kModulus;
+  const bool constants_usable = rng.DD * kTwoTo24 == kDecrement && rng.DM * kTwoTo24 == kModulus;
   if (!positions_usable || !constants_usable) {
     throw std::invalid_argument("not a state of the universal generator");
   }

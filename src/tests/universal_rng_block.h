@@ -30,7 +30,8 @@ class UniversalRngBlock {
   // Draws made beyond the block: the first ones of the next block, so that a
   // few draws in a row need no check for the block's end (see Draws).
   static constexpr int kAhead = 40;
-  static constexpr int kValuesMade = kBlock + kAhead;              // a multiple of 8
+  static constexpr int kValuesMade = kBlock + kAhead;  // a multiple of 8
+  // Lagged values made per block: whole groups, enough for every draw made.
   static constexpr int kLagsMade = (kValuesMade + kGroup - 1) / kGroup * kGroup;
   static constexpr uint32_t kValueMask = (1u << 24) - 1;
   static constexpr int32_t kDecrement = 7654321;  // DD x 2^24
@@ -57,7 +58,8 @@ class UniversalRngBlock {
 
   // The next draw, v = UNI x 2^24 in [0, 2^24).
   uint32_t Next() {
-    if (next_ >= kBlock) [[unlikely]] MakeNextBlock();
+    if (next_ >= kBlock) [[unlikely]]
+      MakeNextBlock();
     return values_[next_++];
   }
 
@@ -115,7 +117,8 @@ class UniversalRngBlock::Draws {
   ~Draws() { Sync(); }
 
   void Reserve() {
-    if (next_ >= rng_.values_ + kBlock) [[unlikely]] NextBlock();
+    if (next_ >= rng_.values_ + kBlock) [[unlikely]]
+      NextBlock();
   }
   uint32_t NextReserved() {
     assert(next_ < rng_.values_ + kBlock + kAhead);
