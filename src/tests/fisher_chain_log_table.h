@@ -14,7 +14,8 @@
 // since both tables are non-negative with the same total TOT.
 //
 // The scale k starts fine and is made coarser while |RHO| grows, so that the
-// sum always fits in 64 bits.
+// sum always fits in 64 bits; where RHO is recomputed exactly, it is made as
+// fine again as that RHO allows.
 #pragma once
 
 #include <cstdint>
