@@ -1,9 +1,14 @@
-// Steps per second of the straightforward Fisher chain: the baseline that
-// every faster chain is measured against.
+// Steps per second of the Fisher chain: the straightforward chain (the
+// baseline), the fast chain, and both side by side with their ratio.
 #include <benchmark/benchmark.h>
+#include <time.h>
+
+#include <string>
 
 #include "tests/fisher_chain.h"
+#include "tests/fisher_chain_fast.h"
 #include "tests/fisher_input.h"
+#include "tests/universal_rng_block.h"
 
 namespace gorvan {
 namespace {
@@ -18,6 +23,10 @@ constexpr int32_t kTenByTen[10][10] = {
     {14, 23, 11, 9, 2, 3, 9, 10, 8, 11},  {13, 19, 7, 12, 6, 7, 8, 11, 10, 7},
 };
 
+// A table like the shipped example's: four samples of 60 genes, three
+// alleles.
+constexpr int32_t kFourByThree[4][3] = {{14, 19, 27}, {9, 22, 29}, {12, 15, 33}, {16, 20, 24}};
+
 FisherInput TenByTenInput() {
   FisherInput in;
   in.N = 10;
@@ -30,7 +39,32 @@ FisherInput TenByTenInput() {
   in.B = 100;
   in.C = 1000;
   for (int row = 1; row <= 10; ++row) {
-    for (int column = 1; column <= 10; ++column) in.MM[row][column] = kTenByTen[row - 1][column - 1];
+    for (int column = 1; column <= 10; ++column)
+      in.MM[row][column] = kTenByTen[row - 1][column - 1];
+  }
+  return in;
+}
+
+// Two samples of 60 genes at a locus with two alleles, the smallest table.
+FisherInput TwoByTwoInput() {
+  FisherInput in = TenByTenInput();
+  in.N = 2;
+  in.M = 2;
+  in.MM[1][1] = 34;
+  in.MM[1][2] = 26;
+  in.MM[2][1] = 27;
+  in.MM[2][2] = 33;
+  return in;
+}
+
+FisherInput FourByThreeInput() {
+  FisherInput in = TenByTenInput();
+  in.N = 4;
+  in.M = 3;
+  for (int row = 1; row <= 4; ++row) {
+    for (int column = 1; column <= 3; ++column) {
+      in.MM[row][column] = kFourByThree[row - 1][column - 1];
+    }
   }
   return in;
 }
@@ -46,6 +80,68 @@ void BM_StraightforwardChainTenByTen(benchmark::State& state) {
       static_cast<double>(steps_per_chain * state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_StraightforwardChainTenByTen)->Unit(benchmark::kMillisecond);
+
+void BM_FastChainTenByTen(benchmark::State& state) {
+  const FisherInput in = TenByTenInput();
+  const int64_t steps_per_chain = int64_t{in.MEM} + int64_t{in.B} * in.C;
+  for (auto _ : state) {
+    FisherResult result = RunFisherChainFast(in);
+    benchmark::DoNotOptimize(result);
+  }
+  state.counters["steps_per_second"] = benchmark::Counter(
+      static_cast<double>(steps_per_chain * state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_FastChainTenByTen)->Unit(benchmark::kMillisecond);
+
+// Processor time of this thread: other work on the machine does not count.
+double ThreadSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// Both chains in turn on the same table and seeds, so that a change of load
+// on the machine hits both alike; their results must agree to the bit.
+// Arguments: the table (0: 10 x 10, 1: 4 x 3, 2: 2 x 2) and the generator's code
+// (0: AVX2 where the processor has it, 1: portable).
+void BM_FisherChainSideBySide(benchmark::State& state) {
+  const int64_t table = state.range(0);
+  FisherInput in = table == 0 ? TenByTenInput() : table == 1 ? FourByThreeInput() : TwoByTwoInput();
+  FastChainTuning tuning;
+  tuning.portable_generator = state.range(1) == 1;
+  const int64_t steps_per_chain = int64_t{in.MEM} + int64_t{in.B} * in.C;
+  double straightforward_seconds = 0;
+  double fast_seconds = 0;
+  int16_t seed = 1;
+  for (auto _ : state) {
+    // A new seed every time, so that the comparison covers many chains.
+    seed = static_cast<int16_t>(seed % 168 + 1);
+    in.UU4 = seed;
+    double start = ThreadSeconds();
+    const FisherResult straightforward = RunFisherChain(in);
+    straightforward_seconds += ThreadSeconds() - start;
+    start = ThreadSeconds();
+    FastChainCounts counts;
+    const FisherResult fast = RunFisherChainFast(in, tuning, counts);
+    fast_seconds += ThreadSeconds() - start;
+    if (straightforward.HM != fast.HM || straightforward.HECA != fast.HECA) {
+      state.SkipWithError("the results differ");
+      return;
+    }
+  }
+  const double steps = static_cast<double>(steps_per_chain * state.iterations());
+  state.counters["straightforward_steps_per_s"] = steps / straightforward_seconds;
+  state.counters["fast_steps_per_s"] = steps / fast_seconds;
+  state.counters["ratio"] = straightforward_seconds / fast_seconds;
+  const bool avx2 = !tuning.portable_generator && UniversalRngBlock::ProcessorHasAvx2();
+  state.SetLabel(std::string(table == 0   ? "10x10"
+                             : table == 1 ? "4x3"
+                                          : "2x2") +
+                 (avx2 ? " avx2" : " portable"));
+}
+BENCHMARK(BM_FisherChainSideBySide)
+    ->ArgsProduct({{0, 1, 2}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace gorvan
