@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "model/fst.h"
-#include "model/gene_assignment.h"
+#include "model/gene_drawing.h"
 #include "model/model_bounds.h"
 #include "model/random_source.h"
 #include "textio/checked_math.h"
@@ -19,19 +19,6 @@ namespace {
 void ClearAllCounts(State& s) {
   int16_t* first = &s.ALL_POPS_ACOUNT[0][0][0];
   std::fill(first, first + sizeof s.ALL_POPS_ACOUNT / sizeof(int16_t), int16_t{0});
-}
-
-// One RANDOM draw per gene, in gene order.
-void DrawGenesOfLocus(State& s, int pop, int locus, int32_t genes) {
-  const double(&frequency)[kMaxAlleles + 1] = s.ALL_POPS_AFREQ[pop][locus];
-  int16_t(&count)[kMaxAlleles + 1] = s.ALL_POPS_ACOUNT[pop][locus];
-  const int alleles = AllelesInUse(s, locus);
-  for (int32_t gene = 0; gene < genes; ++gene) {
-    const int allele = AssignGene(frequency, alleles, RANDOM(s));
-    // A locus without alleles has nowhere to put the gene; the draw is still
-    // spent so that the stream stays in step.
-    if (allele > 0) count[allele] = static_cast<int16_t>(CheckedAdd(count[allele], 1));
-  }
 }
 
 // Leaves the frequencies as they are when nothing was counted, rather than
@@ -62,13 +49,26 @@ void COPY_BASEPOP_TO_ALL_POPS_AFREQ(State& s) {
 }
 
 void SAMPLE_ALLELES(State& s) {
+  // The fast drawing gives the straightforward one's counts and leaves the
+  // stream where it would; a build with GORVAN_REFERENCE_LOOPS draws gene by
+  // gene, so that the two can be compared on whole runs.
+#ifdef GORVAN_REFERENCE_LOOPS
+  SampleAllelesWith(s, DrawGenesStraightforward);
+#else
+  SampleAllelesWith(s, [](State& state, int pop, int locus, int32_t genes) {
+    DrawGenesFast(state, pop, locus, genes);
+  });
+#endif
+}
+
+void SampleAllelesWith(State& s, const GeneDrawer& draw_genes) {
   ClearAllCounts(s);
   const int pops = PopsInUse(s);
   const int loci = LociInUse(s);
   for (int p = 1; p <= pops; ++p) {
     // Two genes per diploid; none for a size of 0 or less.
     const int32_t genes = CheckedMul(2, s.NUMB_DIPLOIDS_TO_SAMPLE[p]);
-    for (int l = 1; l <= loci; ++l) DrawGenesOfLocus(s, p, l, genes);
+    for (int l = 1; l <= loci; ++l) draw_genes(s, p, l, genes);
   }
 }
 

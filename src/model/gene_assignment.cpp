@@ -3,7 +3,6 @@
 #include <algorithm>
 
 namespace gorvan {
-namespace {
 
 int AlleleBeyondTheLastSum(const double (&frequency)[kMaxAlleles + 1], int allele_count) {
   for (int k = allele_count; k >= 1; --k) {
@@ -11,8 +10,6 @@ int AlleleBeyondTheLastSum(const double (&frequency)[kMaxAlleles + 1], int allel
   }
   return allele_count;
 }
-
-}  // namespace
 
 int AssignGene(const double (&frequency)[kMaxAlleles + 1], int allele_count, Extended draw) {
   allele_count = std::clamp(allele_count, 0, kMaxAlleles);

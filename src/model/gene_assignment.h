@@ -17,4 +17,9 @@ namespace gorvan {
 // `allele_count` is held to 0..kMaxAlleles.
 int AssignGene(const double (&frequency)[kMaxAlleles + 1], int allele_count, Extended draw);
 
+// The allele that receives a draw above the last cumulative frequency: the
+// last one with a frequency above 0, or `allele_count` when there is none.
+// `allele_count` must lie in 0..kMaxAlleles.
+int AlleleBeyondTheLastSum(const double (&frequency)[kMaxAlleles + 1], int allele_count);
+
 }  // namespace gorvan

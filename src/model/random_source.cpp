@@ -25,7 +25,7 @@ uint32_t Twist(uint32_t current, uint32_t next, uint32_t far) {
 // All 624 words at once, in the reference order: the first 227 words reach
 // forward 397 places, the following 396 wrap round to the start, and the
 // last word combines with words 0 and 396.
-void RegenerateWords(MersenneState& mt) {
+void RegenerateWordByWord(MersenneState& mt) {
   uint32_t* w = mt.words;
   int k = 0;
   for (; k < kMersenneWords - kShiftM; ++k) w[k] = Twist(w[k], w[k + 1], w[k + kShiftM]);
@@ -79,15 +79,19 @@ void SGENRAND_MT19937(MersenneState& mt, uint32_t seed) {
   mt.index = kIndexExhausted;
 }
 
-uint32_t GENRAND_MT19937(State& s) {
+void ReadyNextWord(State& s, RegenerateWords regenerate) {
   if (s.RANDSEED != s.OLDRANDSEED) s.MT.index = kIndexUnseeded;
   // Any index outside 0..623 means the words cannot be used as they stand;
   // only 625 asks for a fresh fill from the seed.
   if (s.MT.index < 0 || s.MT.index >= kIndexExhausted) {
     if (s.MT.index == kIndexUnseeded) SeedFromRandseed(s);
-    RegenerateWords(s.MT);
+    regenerate(s.MT);
     s.MT.index = 0;
   }
+}
+
+uint32_t GENRAND_MT19937(State& s) {
+  ReadyNextWord(s, RegenerateWordByWord);
   const uint32_t y = s.MT.words[s.MT.index];
   ++s.MT.index;
   return Temper(y);

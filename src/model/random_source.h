@@ -22,6 +22,13 @@ void SGENRAND_MT19937(MersenneState& mt, uint32_t seed);
 // The next 32-bit output; (re)initialises from RANDSEED when it changed.
 uint32_t GENRAND_MT19937(State& s);
 
+// What GENRAND_MT19937 does before it takes a word: fills the words from
+// RANDSEED when the seed was set anew, and regenerates them, with
+// `regenerate`, when all are used. Afterwards MT.index lies in 0..623 and
+// the words from there on are the stream's next outputs, untempered.
+using RegenerateWords = void (*)(MersenneState& mt);
+void ReadyNextWord(State& s, RegenerateWords regenerate);
+
 // A real in [0, 1): the output times 2^-32, in extended precision.
 Extended RANDOM(State& s);
 
