@@ -34,7 +34,7 @@ void WriteTableRows(State& s, const int32_t (&COLSUM)[kMaxAlleles + 1]) {
 // in them, with four fresh seeds and the chain lengths.
 void WriteTableFile(State& s) {
   s.OUT9.Assign(kTableFileName);
-  s.OUT9.Rewrite();
+  s.OUT9.RewriteInOnePiece();
   TableFileHeader header;
   // Drawn for every tested locus, whether or not the Fisher test runs, so
   // the program-wide stream moves on by four draws per tested locus.

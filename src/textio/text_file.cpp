@@ -23,8 +23,9 @@ std::string Reason(int errno_value) { return std::strerror(errno_value); }
 TextFile::~TextFile() {
   // Best effort on the way out of a stop: keep what was written so far.
   if (fd_ >= 0) {
-    if (!pending_.empty()) {
-      const ssize_t ignored = ::write(fd_, pending_.data(), pending_.size());
+    for (const std::string* rest : {&held_, &pending_}) {
+      if (rest->empty()) continue;
+      const ssize_t ignored = ::write(fd_, rest->data(), rest->size());
       (void)ignored;
     }
     ::close(fd_);
@@ -36,9 +37,25 @@ void TextFile::Assign(std::string name) { name_ = std::move(name); }
 void TextFile::Rewrite() {
   if (is_open()) Close();
   pending_.clear();
+  held_.clear();
+  hold_lines_ = false;
   const int fd = ::open(name_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) Fail(FileOperation::kCreate, errno, "creating file " + name_);
   fd_ = fd;
+}
+
+void TextFile::RewriteInOnePiece() {
+  if (is_open()) Close();
+  // Only a plain file with no other name is replaced by a new one: through
+  // a symbolic link, a device or a second hard link the old file must be
+  // written as Rewrite writes it. Whatever keeps the deletion from working
+  // makes the creation fail too, with the reason Rewrite gives.
+  struct stat info {};
+  if (::lstat(name_.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1) {
+    ::unlink(name_.c_str());
+  }
+  Rewrite();
+  hold_lines_ = true;
 }
 
 void TextFile::Reset() {
@@ -81,11 +98,12 @@ void TextFile::Close() {
     return;
   }
   if (fd_ < 0) return;
-  if (!pending_.empty()) {
-    std::string rest;
-    rest.swap(pending_);
-    WriteAll(rest);
-  }
+  std::string rest;
+  rest.swap(held_);
+  rest += pending_;
+  pending_.clear();
+  hold_lines_ = false;
+  WriteAll(rest);
   const int fd = fd_;
   fd_ = -1;
   if (::close(fd) != 0) Fail(FileOperation::kClose, errno, "closing file " + name_);
@@ -99,7 +117,11 @@ void TextFile::EmitLine(std::string_view line) {
   if (fd_ < 0) {
     throw RuntimeError(kDiskWriteError, "writing file " + name_ + ": the file is not open for writing");
   }
-  WriteAll(line);
+  if (hold_lines_) {
+    held_ += line;
+  } else {
+    WriteAll(line);
+  }
 }
 
 void TextFile::WriteAll(std::string_view bytes) {

@@ -35,6 +35,13 @@ class TextFile : public FieldWriter {
 
   // Creates the file anew for writing, replacing any file of that name.
   void Rewrite();
+  // The same for a scratch file that is written in one go and read back at
+  // once: a plain file of that name is deleted and a new one made, which
+  // costs the file system far less than cutting the old one to nothing, and
+  // the lines are held and written in one piece by Close. A link or a
+  // device of that name is written through, as Rewrite does. The failures
+  // are Rewrite's; a failed write shows at Close.
+  void RewriteInOnePiece();
   // Opens the file for reading from its start; a missing file is error 2,
   // one larger than kLargestReadableFile error 100.
   void Reset();
@@ -64,6 +71,8 @@ class TextFile : public FieldWriter {
 
   std::string name_;
   int fd_ = -1;
+  bool hold_lines_ = false;  // RewriteInOnePiece: lines wait in held_
+  std::string held_;
   std::string content_;                  // the whole file while open for reading
   std::unique_ptr<TokenReader> reader_;  // reads content_
 };

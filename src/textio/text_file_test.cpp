@@ -120,3 +120,59 @@ TEST(RuntimeErrorTest, ConsoleLinesNameNumberLocationAndCause) {
 
 }  // namespace
 }  // namespace gorvan
+
+namespace gorvan {
+namespace {
+
+// The scratch file's way of writing: the old content is gone, the lines
+// reach the file whole when it is closed, and it reads back at once.
+TEST(TextFileInOnePieceTest, ReplacesTheOldFileAndWritesOnClose) {
+  ScopedWorkDir dir;
+  dir.WriteFile("SCRATCH.XYZ", "a much longer old content that must disappear entirely\r\n");
+  TextFile file;
+  file.Assign("SCRATCH.XYZ");
+  for (int round = 1; round <= 3; ++round) {
+    file.RewriteInOnePiece();
+    file.Int(round, 5).EndLine();
+    file.Text("end");  // an unfinished line is written on close too
+    file.Close();
+    EXPECT_EQ(dir.ReadFile("SCRATCH.XYZ"), "    " + std::to_string(round) + "\r\nend");
+  }
+  // A plain Rewrite after it writes line by line again.
+  file.Rewrite();
+  file.Text("live").EndLine();
+  EXPECT_EQ(dir.ReadFile("SCRATCH.XYZ"), "live\r\n");
+  file.Close();
+}
+
+// What is in the way stays in the way, with Rewrite's error numbers: a
+// directory cannot be created over; a link to a full device is written
+// through and fails when the lines are written; a second name of the file
+// sees the new content, as after Rewrite.
+TEST(TextFileInOnePieceTest, DirectoriesLinksAndDevicesAreNotReplaced) {
+  ScopedWorkDir dir;
+  TextFile file;
+  std::filesystem::create_directory("ADIR");
+  file.Assign("ADIR");
+  EXPECT_EQ(ErrorNumberOf([&] { file.RewriteInOnePiece(); }), kAccessDenied);
+  EXPECT_TRUE(std::filesystem::is_directory("ADIR"));
+
+  dir.WriteFile("FIRST.TXT", "old");
+  std::filesystem::create_hard_link("FIRST.TXT", "SECOND.TXT");
+  file.Assign("SECOND.TXT");
+  file.RewriteInOnePiece();
+  file.Text("new").EndLine();
+  file.Close();
+  EXPECT_EQ(dir.ReadFile("FIRST.TXT"), "new\r\n");
+
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  std::filesystem::create_symlink("/dev/full", "FULL.XYZ");
+  file.Assign("FULL.XYZ");
+  file.RewriteInOnePiece();
+  file.Text("x").EndLine();
+  EXPECT_EQ(ErrorNumberOf([&] { file.Close(); }), kDiskWriteError);
+  EXPECT_TRUE(std::filesystem::is_symlink("FULL.XYZ"));
+}
+
+}  // namespace
+}  // namespace gorvan
