@@ -37,7 +37,7 @@ bool MakeGeneThresholds(const double (&frequency)[kMaxAlleles + 1], int allele_c
 // first allele (1..alleles + 1) whose limit reaches into the slice. A gene
 // whose output lies in the slice goes to that allele or a later one, and
 // mostly to that one when the slices are narrower than the alleles.
-inline constexpr int kGuideBits = 10;
+inline constexpr int kGuideBits = 12;
 struct AlleleGuide {
   uint8_t first[1 << kGuideBits] = {};
 };
