@@ -40,9 +40,8 @@ template <typename Lanes, typename Counts>
   for (int k = 1; k <= thresholds.alleles; ++k) {
     const uint32_t limit = thresholds.limit[k];
     // Every output lies at or below the largest one: nothing to compare.
-    at_or_below[k] += limit == kLargestOutput
-                          ? count
-                          : CountAtOrBelow<Lanes, Counts>(outputs, count, limit);
+    at_or_below[k] +=
+        limit == kLargestOutput ? count : CountAtOrBelow<Lanes, Counts>(outputs, count, limit);
   }
 }
 
@@ -63,8 +62,9 @@ void CountAtOrBelowPortable(const uint32_t* outputs, int count, const GeneThresh
   // Most slices hold no limit, so the search mostly ends at once and the
   // branch is well predicted; limit[alleles + 1], the largest output, ends
   // it in any case.
-  while (u > thresholds.limit[k]) [[unlikely]]
+  while (u > thresholds.limit[k]) [[unlikely]] {
     ++k;
+  }
   return k;
 }
 
