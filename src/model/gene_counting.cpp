@@ -1,29 +1,26 @@
 #include "model/gene_counting.h"
 
-#include <cstring>
+#include "model/vector_lanes.h"
 
 namespace gorvan {
 namespace {
 
 constexpr uint32_t kLargestOutput = 0xffffffffU;
 
-// See mersenne_block.cpp: helpers always inlined into the function built for
-// each processor.
-typedef uint32_t FourLanes __attribute__((vector_size(16)));
-typedef uint32_t EightLanes __attribute__((vector_size(32)));
-typedef int32_t FourCounts __attribute__((vector_size(16)));
-typedef int32_t EightCounts __attribute__((vector_size(32)));
-#pragma GCC diagnostic ignored "-Wpsabi"
+using lanes::EightInts;
+using lanes::EightWords;
+using lanes::FourInts;
+using lanes::FourWords;
+using lanes::Load;
 
 template <typename Lanes, typename Counts>
 [[gnu::always_inline]] inline int32_t CountAtOrBelow(const uint32_t* outputs, int count,
                                                      uint32_t limit) {
-  constexpr int kWidth = sizeof(Lanes) / sizeof(uint32_t);
+  constexpr int kWidth = lanes::kLanes<Lanes>;
   Counts lanes_at_or_below{};
   int i = 0;
   for (; i + kWidth <= count; i += kWidth) {
-    Lanes u;
-    std::memcpy(&u, outputs + i, sizeof u);
+    const Lanes u = Load<Lanes>(outputs + i);
     // A true comparison is all ones: -1 per output at or below the limit.
     lanes_at_or_below -= (u <= limit);
   }
@@ -47,13 +44,13 @@ template <typename Lanes, typename Counts>
 
 void CountAtOrBelowPortable(const uint32_t* outputs, int count, const GeneThresholds& thresholds,
                             AlleleTally& at_or_below) {
-  CountAtOrBelowEach<FourLanes, FourCounts>(outputs, count, thresholds, at_or_below);
+  CountAtOrBelowEach<FourWords, FourInts>(outputs, count, thresholds, at_or_below);
 }
 
 [[gnu::target("avx2")]] void CountAtOrBelowAvx2(const uint32_t* outputs, int count,
                                                 const GeneThresholds& thresholds,
                                                 AlleleTally& at_or_below) {
-  CountAtOrBelowEach<EightLanes, EightCounts>(outputs, count, thresholds, at_or_below);
+  CountAtOrBelowEach<EightWords, EightInts>(outputs, count, thresholds, at_or_below);
 }
 
 [[gnu::always_inline]] inline int AlleleOf(uint32_t u, const GeneThresholds& thresholds,

@@ -1,6 +1,6 @@
 #include "model/mersenne_block.h"
 
-#include <cstring>
+#include "model/vector_lanes.h"
 
 namespace gorvan {
 namespace {
@@ -12,27 +12,11 @@ constexpr uint32_t kMatrixA = 0x9908b0dfU;
 constexpr uint32_t kUpperMask = 0x80000000U;
 constexpr uint32_t kLowerMask = 0x7fffffffU;
 
-// Lanes of 32-bit words in the compiler's vectors. The helpers are always
-// inlined into the function built for each processor, so the warning about
-// passing such vectors between functions built differently does not apply.
-typedef uint32_t FourLanes __attribute__((vector_size(16)));
-typedef uint32_t EightLanes __attribute__((vector_size(32)));
-#pragma GCC diagnostic ignored "-Wpsabi"
-
-template <typename Lanes>
-constexpr int kLanes = sizeof(Lanes) / sizeof(uint32_t);
-
-template <typename Lanes>
-[[gnu::always_inline]] inline Lanes Load(const uint32_t* place) {
-  Lanes lanes;
-  std::memcpy(&lanes, place, sizeof lanes);
-  return lanes;
-}
-
-template <typename Lanes>
-[[gnu::always_inline]] inline void Store(uint32_t* place, Lanes lanes) {
-  std::memcpy(place, &lanes, sizeof lanes);
-}
+using lanes::FourWords;
+using lanes::EightWords;
+using lanes::kLanes;
+using lanes::Load;
+using lanes::Store;
 
 uint32_t TwistWord(uint32_t current, uint32_t next, uint32_t far) {
   const uint32_t y = (current & kUpperMask) | (next & kLowerMask);
@@ -84,19 +68,19 @@ template <typename Lanes>
   int i = 0;
   for (; i + kWidth <= count; i += kWidth) Store(out + i, Temper(Load<Lanes>(words + i)));
   for (; i < count; ++i) {
-    FourLanes one = {words[i], 0, 0, 0};
+    FourWords one = {words[i], 0, 0, 0};
     out[i] = Temper(one)[0];
   }
 }
 
-void RegeneratePortable(uint32_t* w) { Regenerate<FourLanes>(w); }
-[[gnu::target("avx2")]] void RegenerateAvx2(uint32_t* w) { Regenerate<EightLanes>(w); }
+void RegeneratePortable(uint32_t* w) { Regenerate<FourWords>(w); }
+[[gnu::target("avx2")]] void RegenerateAvx2(uint32_t* w) { Regenerate<EightWords>(w); }
 
 void TemperPortable(const uint32_t* words, uint32_t* out, int count) {
-  TemperRun<FourLanes>(words, out, count);
+  TemperRun<FourWords>(words, out, count);
 }
 [[gnu::target("avx2")]] void TemperAvx2(const uint32_t* words, uint32_t* out, int count) {
-  TemperRun<EightLanes>(words, out, count);
+  TemperRun<EightWords>(words, out, count);
 }
 
 }  // namespace

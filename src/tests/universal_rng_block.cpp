@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "model/vector_lanes.h"
+
 namespace gorvan {
 namespace {
 
@@ -12,28 +14,11 @@ constexpr Extended kTwoTo24 = 16777216.0L;
 
 using Rng = UniversalRngBlock;
 
-// Lanes of 32-bit integers in the compiler's vectors: four for plain x86-64
-// (SSE2), eight for AVX2. The helpers are always inlined into the function
-// built for each, so the warning about passing such vectors between
-// functions built for different processors does not apply.
-typedef int32_t FourLanes __attribute__((vector_size(16)));
-typedef int32_t EightLanes __attribute__((vector_size(32)));
-#pragma GCC diagnostic ignored "-Wpsabi"
-
-template <typename Lanes>
-constexpr int kLanes = sizeof(Lanes) / sizeof(int32_t);
-
-template <typename Lanes>
-[[gnu::always_inline]] inline Lanes Load(const uint32_t* place) {
-  Lanes lanes;
-  std::memcpy(&lanes, place, sizeof lanes);
-  return lanes;
-}
-
-template <typename Lanes>
-[[gnu::always_inline]] inline void Store(uint32_t* place, Lanes lanes) {
-  std::memcpy(place, &lanes, sizeof lanes);
-}
+using lanes::FourInts;
+using lanes::EightInts;
+using lanes::kLanes;
+using lanes::Load;
+using lanes::Store;
 
 template <typename Lanes>
 [[gnu::always_inline]] inline Lanes AllLanes(int32_t value) {
@@ -119,14 +104,14 @@ template <typename Lanes>
 
 // The same code built for plain x86-64 and for AVX2: the same integers.
 void MakeBlockPortable(uint32_t* lags, uint32_t* values, int32_t correction_before) {
-  MakeLags<FourLanes>(lags);
-  MakeValues<FourLanes>(lags, values, correction_before);
+  MakeLags<FourInts>(lags);
+  MakeValues<FourInts>(lags, values, correction_before);
 }
 
 [[gnu::target("avx2")]] void MakeBlockAvx2(uint32_t* lags, uint32_t* values,
                                            int32_t correction_before) {
-  MakeLags<EightLanes>(lags);
-  MakeValues<EightLanes>(lags, values, correction_before);
+  MakeLags<EightInts>(lags);
+  MakeValues<EightInts>(lags, values, correction_before);
 }
 
 }  // namespace
