@@ -75,8 +75,8 @@ TEST(Drift, AverageFstReachesTheExpectedFstWithinItsStandardError) {
     EXPECT_NEAR(outcome.report.expected_fst, expected, 0.00005 + 1e-9);
     EXPECT_NEAR(outcome.report.average_fst, average.mean, 0.0001 + 1e-9);
     table.AddRow({std::to_string(setting.ne), std::to_string(setting.t),
-                  std::to_string(design.stop_runs), Fixed(expected, 4), Fixed(average.mean, 4),
-                  Fixed(average.standard_error, 4), Fixed(z, 2)});
+                  std::to_string(design.stop_runs), Fixed(expected, 5), Fixed(average.mean, 5),
+                  Fixed(average.standard_error, 5), Fixed(z, 2)});
   }
   table.Print();
 }

@@ -21,6 +21,12 @@ namespace {
 struct NullDesign {
   std::string name;
   e2e::Design design;
+  // Whether the design's tables are large enough for the exact P to be
+  // nearly continuous, so that the test must reject close to 5%, within the
+  // binomial interval. With rare alleles few tables share the observed
+  // margins, the exact P moves in coarse steps and the test rejects less
+  // often: there it must only keep above half the level.
+  bool nearly_continuous;
 };
 
 e2e::Design WithoutDrift(std::vector<int> sample_sizes, std::vector<std::vector<double>> loci) {
@@ -51,13 +57,14 @@ e2e::Design CommonAlleles() {
 
 std::vector<NullDesign> NullDesigns() {
   return {
-      {"common alleles, 4 x 50 diploids", CommonAlleles()},
+      {"common alleles, 4 x 50 diploids", CommonAlleles(), true},
       {"rare alleles, 10/10/50/50 diploids",
        WithoutDrift({10, 10, 50, 50}, {{0.99, 0.01},
                                        {0.97, 0.02, 0.01},
                                        {0.9, 0.05, 0.03, 0.02},
                                        {0.8, 0.1, 0.05, 0.03, 0.02},
-                                       {0.9, 0.04, 0.02, 0.02, 0.01, 0.01}})},
+                                       {0.9, 0.04, 0.02, 0.02, 0.01, 0.01}}),
+       false},
   };
 }
 
@@ -92,7 +99,8 @@ TEST(TypeOneError, CombinedExactTestRejectsAboutFivePercentWithoutDrift) {
     // The program's own figure, from the power table.
     const CountInterval accepted = BinomialInterval(runs, 0.05, 0.99);
     EXPECT_LE(*all_runs->fisher_count, accepted.high) << "the exact test rejects too often";
-    EXPECT_GE(*all_runs->fisher_count, accepted.low) << "the exact test is far too conservative";
+    const int floor = null_design.nearly_continuous ? accepted.low : runs / 40;
+    EXPECT_GE(*all_runs->fisher_count, floor) << "the exact test is far too conservative";
 
     // The whole lower tail of the combined P values, from SUMTEST.OUT: at no
     // level may the exact test reject beyond the binomial allowance.
