@@ -65,6 +65,14 @@ std::vector<NullDesign> NullDesigns() {
                                        {0.8, 0.1, 0.05, 0.03, 0.02},
                                        {0.9, 0.04, 0.02, 0.02, 0.01, 0.01}}),
        false},
+      // The design of the worked example and of the power curve in the docs.
+      {"two rare alleles, 4 x 30 diploids",
+       WithoutDrift({30, 30, 30, 30}, {{0.5, 0.5},
+                                       {0.2, 0.3, 0.5},
+                                       {0.1, 0.2, 0.3, 0.4},
+                                       {0.995, 0.005},
+                                       {0.9, 0.08, 0.02}}),
+       false},
   };
 }
 
