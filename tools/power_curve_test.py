@@ -45,8 +45,13 @@ def parse_table(text):
     for line in lines[1:]:
         setting, expected, average, runs, chi2, fisher = line.split()
         rows[setting] = {"expected": float(expected), "average": float(average),
-                         "runs": int(runs), "chi2": float(chi2), "fisher": float(fisher)}
+                         "runs": int(runs), "chi2": share(chi2), "fisher": share(fisher)}
     return rows
+
+
+def share(text):
+    """A power figure, or None for the '-' of a test switched off."""
+    return None if text == "-" else float(text)
 
 
 class PowerCurveTool(unittest.TestCase):
@@ -110,6 +115,17 @@ class PowerCurveTool(unittest.TestCase):
         self.assertEqual(list(rows), ["Ne=200", "Ne=20"])
         self.assertAlmostEqual(rows["Ne=200"]["expected"], expected_fst(200, 3), delta=0.00005)
         self.assertAlmostEqual(rows["Ne=20"]["expected"], expected_fst(20, 3), delta=0.00005)
+        self.check_png()
+
+    def test_a_test_switched_off_has_no_power_and_no_line(self):
+        self.write("GORVAN.IN", TINY_DESIGN.format(ne=50, t=2).replace("1 1     ", "1 0     "))
+        done = self.run_tool(self.design, "--generations", "2,6", "--binary", BINARY,
+                             "--png", self.png)
+        self.assertEqual(done.returncode, 0, done.stderr)
+        rows = parse_table(done.stdout)
+        for row in rows.values():
+            self.assertIsNone(row["fisher"])
+            self.assertTrue(0 <= row["chi2"] <= 1)
         self.check_png()
 
     def test_the_same_seed_gives_the_same_table(self):
