@@ -45,7 +45,7 @@ TEST(ChiSquareReference, QuantileInvertsTheTail) {
 
 #else
 
-TEST(ChiSquareReference, NeedsQuadrupleprecision) {
+TEST(ChiSquareReference, NeedsQuadruplePrecision) {
   GTEST_SKIP() << "libquadmath is not available to this compiler";
 }
 
