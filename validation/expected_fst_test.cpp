@@ -4,6 +4,7 @@
 // standard errors of that average, for weak and strong drift alike.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
