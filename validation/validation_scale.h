@@ -1,7 +1,7 @@
 // How large the validation runs are. The suite runs small in the test suite
 // and at full size when GORVAN_VALIDATION_LONG=1 is set (tools/validate-long),
 // whose printed tables are the ones in docs/validation.md. Under the
-// sanitizers every program run is many times slower, so the runs shrink
+// sanitizers every program run is a few times slower, so the runs shrink
 // further there; the checks widen with them, since every interval is worked
 // out from the number of runs actually made.
 #pragma once
