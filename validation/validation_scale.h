@@ -1,5 +1,5 @@
-// How large the validation runs are. The suite runs small in the test suite
-// and at full size when GORVAN_VALIDATION_LONG=1 is set (tools/validate-long),
+// How large the validation runs are: small in the test suite,
+// at full size when GORVAN_VALIDATION_LONG=1 is set (tools/validate-long),
 // whose printed tables are the ones in docs/validation.md. Under the
 // sanitizers every program run is a few times slower, so the runs shrink
 // further there; the checks widen with them, since every interval is worked
