@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "harness.h"
+#include "validation_scale.h"
 
 namespace gorvan::validation {
 
@@ -34,5 +35,12 @@ const e2e::PowerRow* AllRunsRow(const e2e::MainReport& report) {
 }
 
 double ExpectedFst(int ne, int t) { return 1 - std::pow(1 - 1.0 / (2.0 * ne), t); }
+
+void UseValidationChain(e2e::Design& design) {
+  const bool long_chain = LongValidation();
+  design.iter1 = long_chain ? 1000 : 100;
+  design.iter2 = long_chain ? 100 : 20;
+  design.iter3 = 1000;
+}
 
 }  // namespace gorvan::validation

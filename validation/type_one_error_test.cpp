@@ -38,13 +38,7 @@ e2e::Design WithoutDrift(std::vector<int> sample_sizes, std::vector<std::vector<
   design.sample_sizes = std::move(sample_sizes);
   design.loci = std::move(loci);
   design.stop_runs = Pick({.suite = 1000, .sanitized = 300, .long_run = 2000});
-  // The suite's chain is shorter, with fewer batches, but still counts
-  // twenty thousand steps: far fewer and it does not forget its start (see
-  // below).
-  const bool long_chain = LongValidation();
-  design.iter1 = long_chain ? 1000 : 100;
-  design.iter2 = long_chain ? 100 : 20;
-  design.iter3 = 1000;
+  UseValidationChain(design);
   return design;
 }
 
