@@ -1,10 +1,10 @@
 // Steps per second of the Fisher chain: the straightforward chain (the
 // baseline), the fast chain, and both side by side with their ratio.
 #include <benchmark/benchmark.h>
-#include <time.h>
 
 #include <string>
 
+#include "side_by_side.h"
 #include "tests/fisher_chain.h"
 #include "tests/fisher_chain_fast.h"
 #include "tests/fisher_input.h"
@@ -93,13 +93,6 @@ void BM_FastChainTenByTen(benchmark::State& state) {
 }
 BENCHMARK(BM_FastChainTenByTen)->Unit(benchmark::kMillisecond);
 
-// Processor time of this thread: other work on the machine does not count.
-double ThreadSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
 // Both chains in turn on the same table and seeds, so that a change of load
 // on the machine hits both alike; their results must agree to the bit.
 // Arguments: the table (0: 10 x 10, 1: 4 x 3, 2: 2 x 2) and the generator's code
@@ -130,9 +123,7 @@ void BM_FisherChainSideBySide(benchmark::State& state) {
     }
   }
   const double steps = static_cast<double>(steps_per_chain * state.iterations());
-  state.counters["straightforward_steps_per_s"] = steps / straightforward_seconds;
-  state.counters["fast_steps_per_s"] = steps / fast_seconds;
-  state.counters["ratio"] = straightforward_seconds / fast_seconds;
+  ReportSideBySide(state, "steps", steps, straightforward_seconds, fast_seconds);
   const bool avx2 = !tuning.portable_generator && UniversalRngBlock::ProcessorHasAvx2();
   state.SetLabel(std::string(table == 0   ? "10x10"
                              : table == 1 ? "4x3"

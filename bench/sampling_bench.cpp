@@ -2,13 +2,13 @@
 // genes, with 2, 12 and 50 equally frequent alleles per locus (the search
 // for the allele grows with their number).
 #include <benchmark/benchmark.h>
-#include <time.h>
 
 #include <cstring>
 #include <memory>
 #include <sstream>
 #include <string>
 
+#include "side_by_side.h"
 #include "driver/state.h"
 #include "model/drift.h"
 #include "model/gene_drawing.h"
@@ -52,12 +52,6 @@ void BM_SampleAlleles(benchmark::State& bench) {
 }
 BENCHMARK(BM_SampleAlleles)->Arg(2)->Arg(12)->Arg(50)->Unit(benchmark::kMillisecond);
 
-double ThreadSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
 bool SameCountsAndStream(const State& a, const State& b) {
   return std::memcmp(a.ALL_POPS_ACOUNT, b.ALL_POPS_ACOUNT, sizeof a.ALL_POPS_ACOUNT) == 0 &&
          std::memcmp(a.MT.words, b.MT.words, sizeof a.MT.words) == 0 && a.MT.index == b.MT.index;
@@ -90,9 +84,7 @@ void BM_SampleAllelesSideBySide(benchmark::State& bench) {
     }
   }
   const double draws = static_cast<double>(kDrawsPerPass * bench.iterations());
-  bench.counters["straightforward_draws_per_s"] = draws / straightforward_seconds;
-  bench.counters["fast_draws_per_s"] = draws / fast_seconds;
-  bench.counters["ratio"] = straightforward_seconds / fast_seconds;
+  ReportSideBySide(bench, "draws", draws, straightforward_seconds, fast_seconds);
   bench.SetLabel(std::to_string(alleles) + " alleles" +
                  (code == VectorCode::kAvx2 ? " avx2" : " portable"));
 }
