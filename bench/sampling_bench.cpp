@@ -9,10 +9,12 @@
 #include <string>
 
 #include "side_by_side.h"
-#include "driver/state.h"
+#include "state/state.h"
 #include "model/drift.h"
 #include "model/gene_drawing.h"
+#include "model/gene_drawing_fast.h"
 #include "model/random_source.h"
+#include "report/terminal_console.h"
 
 namespace gorvan {
 namespace {
@@ -25,7 +27,7 @@ constexpr int64_t kDrawsPerPass = int64_t{kPops} * kLoci * 2 * kDiploids;
 struct SamplingModel {
   std::ostringstream console_out;
   std::istringstream console_in;
-  Console console{console_out, console_in, false};
+  TerminalConsole console{console_out, console_in, false};
   std::unique_ptr<State> s = std::make_unique<State>(console);
 
   explicit SamplingModel(int alleles) {

@@ -8,13 +8,14 @@
 #include <memory>
 #include <sstream>
 
-#include "driver/state.h"
+#include "state/state.h"
 #include "model/drift.h"
 #include "model/random_source.h"
-#include "tests/chisquare.h"
-#include "tests/fisher_input.h"
-#include "tests/locus_tests.h"
-#include "textio/scoped_work_dir.h"
+#include "stats/chisquare/chisquare.h"
+#include "stats/fisher/fisher_input.h"
+#include "stats/table/locus_tests.h"
+#include "testing/scoped_work_dir.h"
+#include "report/terminal_console.h"
 
 namespace gorvan {
 namespace {
@@ -25,7 +26,7 @@ constexpr int kAlleles = 10;
 struct LocusModel {
   std::ostringstream console_out;
   std::istringstream console_in;
-  Console console{console_out, console_in, false};
+  TerminalConsole console{console_out, console_in, false};
   std::unique_ptr<State> s = std::make_unique<State>(console);
 
   LocusModel() {

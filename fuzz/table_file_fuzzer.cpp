@@ -11,15 +11,15 @@
 #include <sstream>
 #include <string>
 
-#include "driver/program_stop.h"
-#include "driver/state.h"
-#include "report/console.h"
-#include "tests/chisquare.h"
-#include "tests/fisher_chain.h"
-#include "tests/fisher_input.h"
-#include "tests/locus_tests.h"
+#include "textio/program_stop.h"
+#include "state/state.h"
+#include "report/terminal_console.h"
+#include "stats/chisquare/chisquare.h"
+#include "stats/fisher/fisher_chain.h"
+#include "stats/fisher/fisher_input.h"
+#include "stats/table/locus_tests.h"
 #include "textio/runtime_error.h"
-#include "textio/scoped_work_dir.h"
+#include "testing/scoped_work_dir.h"
 
 #include "fuzz_support.h"
 
@@ -119,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::ostringstream console_out;
   std::istringstream console_in;  // a pause in the tail probability returns at once
-  gorvan::Console console(console_out, console_in, false);
+  gorvan::TerminalConsole console(console_out, console_in, false);
   gorvan::fuzz::FreshState s(console);
   // Both tests read the same file, as they do for one locus.
   ReadForChiSquare(*s);

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "driver/state.h"
+#include "state/state.h"
 #include "input/parameter_source.h"
 
 namespace gorvan {

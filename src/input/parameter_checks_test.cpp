@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "input/parameter_file_test_support.h"
+#include "testing/parameter_file_test_support.h"
 
 namespace gorvan {
 namespace {
@@ -216,7 +216,7 @@ TEST_F(SoundParameterTest, SixtyFiveThousandLociAreCaughtAfterTheCapacityAndSumC
 TEST(FirstUnsoundParameterTest, AFrequencyThatIsNotANumberIsRefused) {
   std::ostringstream out;
   std::istringstream in;
-  Console console(out, in, false);
+  TerminalConsole console(out, in, false);
   auto s = std::make_unique<State>(console);
   auto source = std::make_unique<ParameterSource>();
   s->NUMBLOCI = 1;

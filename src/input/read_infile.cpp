@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "driver/program_stop.h"
+#include "textio/program_stop.h"
 #include "input/parameter_checks.h"
 #include "input/parameter_source.h"
 #include "input/stop_messages.h"

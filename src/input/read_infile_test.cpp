@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "input/parameter_file_test_support.h"
+#include "testing/parameter_file_test_support.h"
 #include "textio/runtime_error.h"
 
 namespace gorvan {

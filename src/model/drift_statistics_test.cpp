@@ -9,6 +9,7 @@
 
 #include "model/drift.h"
 #include "model/random_source.h"
+#include "testing/state_fixture.h"
 
 namespace gorvan {
 namespace {
@@ -29,7 +30,7 @@ struct Moments {
   double sum_of_squares = 0;
 };
 
-class DriftStatisticsTest : public ::testing::Test {
+class DriftStatisticsTest : public StateFixture {
  protected:
   void SetUpBiallelic(int pops, int loci, double p, int drift_size, int generations) {
     s_->NUMBPOPS = static_cast<int16_t>(pops);
@@ -43,10 +44,6 @@ class DriftStatisticsTest : public ::testing::Test {
     s_->STOP_T = static_cast<int16_t>(generations);
   }
 
-  std::ostringstream console_out_;
-  std::istringstream console_in_;
-  Console console_{console_out_, console_in_, false};
-  std::unique_ptr<State> s_ = std::make_unique<State>(console_);
 };
 
 TEST_F(DriftStatisticsTest, MeanFstFollowsTheInbreedingRecurrence) {

@@ -10,13 +10,14 @@
 #include <sstream>
 #include <vector>
 
-#include "model/planted_output.h"
+#include "testing/planted_output.h"
 #include "model/random_source.h"
+#include "testing/state_fixture.h"
 
 namespace gorvan {
 namespace {
 
-class DriftTest : public ::testing::Test {
+class DriftTest : public StateFixture {
  protected:
   std::unique_ptr<State> NewState() { return std::make_unique<State>(console_); }
 
@@ -48,9 +49,6 @@ class DriftTest : public ::testing::Test {
     return GENRAND_MT19937(s) == reference();
   }
 
-  std::ostringstream console_out_;
-  std::istringstream console_in_;
-  Console console_{console_out_, console_in_, false};
   std::unique_ptr<State> s_ = NewState();
 };
 

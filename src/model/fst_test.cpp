@@ -8,11 +8,12 @@
 #include <sstream>
 
 #include "textio/number_format.h"
+#include "testing/state_fixture.h"
 
 namespace gorvan {
 namespace {
 
-class FstTest : public ::testing::Test {
+class FstTest : public StateFixture {
  protected:
   // Sets one population's frequencies at one locus (and the locus's allele
   // count to their number).
@@ -22,10 +23,6 @@ class FstTest : public ::testing::Test {
     s_->ALLELES_PER_LOCUS[locus] = static_cast<int16_t>(a);
   }
 
-  std::ostringstream console_out_;
-  std::istringstream console_in_;
-  Console console_{console_out_, console_in_, false};
-  std::unique_ptr<State> s_ = std::make_unique<State>(console_);
 };
 
 TEST_F(FstTest, TwoIdenticalPopulationsGiveExactlyZero) {

@@ -7,9 +7,10 @@
 // (the seeds of the Fisher test) see no difference.
 #include <algorithm>
 
-#include "model/gene_counting.h"
+#include "model/internal/gene_counting.h"
 #include "model/gene_drawing.h"
-#include "model/gene_thresholds.h"
+#include "model/gene_drawing_fast.h"
+#include "model/internal/gene_thresholds.h"
 #include "model/model_bounds.h"
 #include "model/random_source.h"
 

@@ -2,6 +2,7 @@
 // passes: the same counts in every cell of ALL_POPS_ACOUNT and the generator
 // left in the same state, so that every later draw agrees too.
 #include "model/gene_drawing.h"
+#include "model/gene_drawing_fast.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,7 @@
 
 #include "model/drift.h"
 #include "model/random_source.h"
+#include "testing/state_fixture.h"
 
 namespace gorvan {
 namespace {
@@ -32,7 +34,7 @@ std::string Name(VectorCode code) { return code == VectorCode::kAvx2 ? "avx2" : 
 
 // One model drawn both ways: `straightforward` and `fast` are set up alike
 // by `set_up`, then each runs the same passes.
-class GeneDrawingTest : public ::testing::Test {
+class GeneDrawingTest : public StateFixture {
  protected:
   using SetUp = std::function<void(State&)>;
 
@@ -86,9 +88,6 @@ class GeneDrawingTest : public ::testing::Test {
     ASSERT_EQ(a.OLDRANDSEED, b.OLDRANDSEED);
   }
 
-  std::ostringstream console_out_;
-  std::istringstream console_in_;
-  Console console_{console_out_, console_in_, false};
 };
 
 // Random frequencies with some zeros, summing to about `total`.

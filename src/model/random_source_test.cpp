@@ -7,17 +7,14 @@
 #include <random>
 #include <sstream>
 
-#include "model/planted_output.h"
+#include "testing/planted_output.h"
+#include "testing/state_fixture.h"
 
 namespace gorvan {
 namespace {
 
-class RandomSourceTest : public ::testing::Test {
+class RandomSourceTest : public StateFixture {
  protected:
-  std::ostringstream console_out_;
-  std::istringstream console_in_;
-  Console console_{console_out_, console_in_, false};
-  std::unique_ptr<State> s_ = std::make_unique<State>(console_);
 };
 
 // The standard library's mt19937 is the reference generator with the 2002

@@ -1,5 +1,10 @@
 #include "report/detail_files.h"
 
+#include "report/fst_file.h"
+#include "report/locus_test_file.h"
+#include "report/output_file_names.h"
+#include "report/population_files.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -7,14 +12,15 @@
 #include <string>
 
 #include "textio/runtime_error.h"
-#include "textio/scoped_work_dir.h"
+#include "testing/scoped_work_dir.h"
+#include "testing/state_fixture.h"
 
 namespace gorvan {
 namespace {
 
 std::string Blanks(int count) { return std::string(count, ' '); }
 
-class DetailFilesTest : public ::testing::Test {
+class DetailFilesTest : public StateFixture {
  protected:
   // Two loci: the first with two alleles, the second with a single one.
   void SetUpTwoLociThreeAlleles() {
@@ -28,10 +34,6 @@ class DetailFilesTest : public ::testing::Test {
   }
 
   ScopedWorkDir dir_;
-  std::ostringstream console_out_;
-  std::istringstream console_in_;
-  Console console_{console_out_, console_in_, false};
-  std::unique_ptr<State> s_ = std::make_unique<State>(console_);
 };
 
 TEST_F(DetailFilesTest, FstFileValuesEndUnderTheirTitles) {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "report/main_report.h"
+#include "report/final_results.h"
 #include "textio/checked_math.h"
 #include "textio/number_format.h"
 

@@ -4,8 +4,10 @@
 #include <sstream>
 #include <string>
 
-#include "report/detail_files.h"
-#include "textio/scoped_work_dir.h"
+#include "report/locus_test_file.h"
+#include "report/output_file_names.h"
+#include "testing/scoped_work_dir.h"
+#include "testing/state_fixture.h"
 
 namespace gorvan {
 namespace {
@@ -20,7 +22,7 @@ const std::string kHeader = "\r\n" + Blanks(4) + "Run" + Blanks(2) + "Locus" + B
                             Blanks(1) + "Chi2_df" + Blanks(3) + "Chi2_P" + Blanks(6) +
                             "Fisher_P" + Blanks(8) + "SE\r\n";
 
-class LocusTestFileTest : public ::testing::Test {
+class LocusTestFileTest : public StateFixture {
  protected:
   void SetUp() override {
     INITIALIZE_LOCUSTST(*s_);
@@ -59,10 +61,6 @@ class LocusTestFileTest : public ::testing::Test {
   const std::string kFisherFields = Blanks(8) + "0.0321" + Blanks(4) + "0.0012";
 
   ScopedWorkDir dir_;
-  std::ostringstream console_out_;
-  std::istringstream console_in_;
-  Console console_{console_out_, console_in_, false};
-  std::unique_ptr<State> s_ = std::make_unique<State>(console_);
 };
 
 TEST_F(LocusTestFileTest, BothTestsValuesEndUnderTheirTitles) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "report/base_frequencies.h"
+#include "report/output_file_names.h"
 
 namespace gorvan {
 namespace {

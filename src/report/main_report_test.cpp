@@ -1,12 +1,16 @@
 #include "report/main_report.h"
 
+#include "report/final_results.h"
+#include "report/output_file_names.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <sstream>
 #include <string>
 
-#include "textio/scoped_work_dir.h"
+#include "testing/scoped_work_dir.h"
+#include "testing/state_fixture.h"
 
 namespace gorvan {
 namespace {
@@ -15,7 +19,7 @@ std::string Blanks(int count) { return std::string(count, ' '); }
 
 const std::string kTitles = " Loci Alleles  Runs #Chi2    Chi2 #Fisher  Fisher";
 
-class MainReportTest : public ::testing::Test {
+class MainReportTest : public StateFixture {
  protected:
   void SetUp() override {
     State& s = *s_;
@@ -81,10 +85,6 @@ class MainReportTest : public ::testing::Test {
   }
 
   ScopedWorkDir dir_;
-  std::ostringstream console_out_;
-  std::istringstream console_in_;
-  Console console_{console_out_, console_in_, false};
-  std::unique_ptr<State> s_ = std::make_unique<State>(console_);
 };
 
 TEST_F(MainReportTest, HeaderWithBothTestsLeavesTheTitlesOpen) {

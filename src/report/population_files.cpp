@@ -5,7 +5,8 @@
 #include <string>
 
 #include "report/base_frequencies.h"
-#include "report/detail_files.h"
+#include "report/output_file_names.h"
+#include "report/population_files.h"
 
 namespace gorvan {
 namespace {

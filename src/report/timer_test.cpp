@@ -1,4 +1,5 @@
 #include "report/timer.h"
+#include "report/terminal_console.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +33,7 @@ class TimerTest : public ::testing::Test {
 
   std::ostringstream out_;
   std::istringstream in_;
-  Console console_{out_, in_, false};
+  TerminalConsole console_{out_, in_, false};
   std::unique_ptr<State> s_ = std::make_unique<State>(console_);
   size_t readings_ = 0;
 };

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "textio/runtime_error.h"
-#include "textio/scoped_work_dir.h"
+#include "testing/scoped_work_dir.h"
 
 namespace gorvan {
 namespace {
