@@ -1,8 +1,8 @@
 // Steps per second of the Fisher chain: the straightforward chain (the
 // baseline), the fast chain, and both side by side with their ratio.
-#include <benchmark/benchmark.h>
-
 #include <string>
+
+#include <benchmark/benchmark.h>
 
 #include "side_by_side.h"
 #include "stats/fisher/fisher_chain.h"

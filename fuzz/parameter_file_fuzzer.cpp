@@ -11,14 +11,13 @@
 #include <string>
 
 #include "driver/program.h"
-#include "textio/program_stop.h"
-#include "state/state.h"
+#include "fuzz_support.h"
 #include "input/read_infile.h"
 #include "report/terminal_console.h"
-#include "textio/runtime_error.h"
+#include "state/state.h"
 #include "testing/scoped_work_dir.h"
-
-#include "fuzz_support.h"
+#include "textio/program_stop.h"
+#include "textio/runtime_error.h"
 
 namespace {
 

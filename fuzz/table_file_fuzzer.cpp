@@ -11,17 +11,16 @@
 #include <sstream>
 #include <string>
 
-#include "textio/program_stop.h"
-#include "state/state.h"
+#include "fuzz_support.h"
 #include "report/terminal_console.h"
+#include "state/state.h"
 #include "stats/chisquare/chisquare.h"
 #include "stats/fisher/fisher_chain.h"
 #include "stats/fisher/fisher_input.h"
 #include "stats/table/locus_tests.h"
-#include "textio/runtime_error.h"
 #include "testing/scoped_work_dir.h"
-
-#include "fuzz_support.h"
+#include "textio/program_stop.h"
+#include "textio/runtime_error.h"
 
 namespace {
 
@@ -78,8 +77,8 @@ void CheckAcceptedFisherTable(const gorvan::FisherInput& in) {
 }
 
 void RunShortChain(const gorvan::FisherInput& in) {
-  if (in.MEM < 0 || static_cast<int64_t>(in.MEM) + static_cast<int64_t>(in.B) * in.C >
-                        kLongestChainRun) {
+  if (in.MEM < 0 ||
+      static_cast<int64_t>(in.MEM) + static_cast<int64_t>(in.B) * in.C > kLongestChainRun) {
     return;
   }
   try {
@@ -87,7 +86,8 @@ void RunShortChain(const gorvan::FisherInput& in) {
     Require(result.HM >= 0 && result.HM <= 1, "an estimate outside 0..1");
     Require(result.HECA >= 0, "a standard error that is negative or not a number");
   } catch (const gorvan::RuntimeError& error) {
-    Require(error.number() == gorvan::kArithmeticOverflow, "an unexpected run-time error in the chain");
+    Require(error.number() == gorvan::kArithmeticOverflow,
+            "an unexpected run-time error in the chain");
   }
 }
 

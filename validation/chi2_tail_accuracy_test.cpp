@@ -4,13 +4,13 @@
 // 100 the Wilson-Hilferty normal approximation stands in; its error is a
 // property of the approximation, measured here and printed in a table, and
 // held to the bounds that the table shows so that any change is noticed.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "chi2_tail_reference.h"
 #include "markdown_table.h"
@@ -72,8 +72,9 @@ TEST(ChiSquareTailAccuracy, IncompleteGammaIsGoodToAboutAMillionthUpTo100Df) {
     }
     EXPECT_LT(worst.relative, 1e-6) << "df " << worst.df << " chi-square " << worst.chi;
     table.AddRow({std::to_string(first) + "-" + std::to_string(last), std::to_string(points),
-                  Scientific(worst.relative, 2), Fixed(worst.chi, 4) + " (df " +
-                  std::to_string(worst.df) + ")", Scientific(worst.reference, 3)});
+                  Scientific(worst.relative, 2),
+                  Fixed(worst.chi, 4) + " (df " + std::to_string(worst.df) + ")",
+                  Scientific(worst.reference, 3)});
   }
   table.Print();
 }

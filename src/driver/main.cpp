@@ -1,15 +1,14 @@
 // Program entry: the command line, the run, and the translation of stops
 // into exit codes.
-#include <unistd.h>
-
 #include <iostream>
 #include <memory>
+#include <unistd.h>
 
 #include "driver/command_line.h"
 #include "driver/program.h"
-#include "textio/program_stop.h"
-#include "state/state.h"
 #include "report/terminal_console.h"
+#include "state/state.h"
+#include "textio/program_stop.h"
 #include "textio/runtime_error.h"
 
 int main(int argc, char** argv) {

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "state/state.h"
 #include "input/parameter_source.h"
+#include "state/state.h"
 
 namespace gorvan {
 

@@ -1,11 +1,11 @@
 // Drift checked against Wright-Fisher theory with a fixed seed: the mean
 // F'st after t generations and the variance of a frequency after one.
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstdio>
 #include <memory>
 #include <sstream>
+
+#include <gtest/gtest.h>
 
 #include "model/drift.h"
 #include "model/random_source.h"
@@ -40,10 +40,10 @@ class DriftStatisticsTest : public StateFixture {
       s_->BASEPOP[l][1] = p;
       s_->BASEPOP[l][2] = 1 - p;
     }
-    for (int i = 1; i <= pops; ++i) s_->NUMB_DIPLOIDS_TO_SAMPLE[i] = static_cast<int16_t>(drift_size);
+    for (int i = 1; i <= pops; ++i)
+      s_->NUMB_DIPLOIDS_TO_SAMPLE[i] = static_cast<int16_t>(drift_size);
     s_->STOP_T = static_cast<int16_t>(generations);
   }
-
 };
 
 TEST_F(DriftStatisticsTest, MeanFstFollowsTheInbreedingRecurrence) {

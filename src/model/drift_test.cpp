@@ -1,7 +1,5 @@
 #include "model/drift.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstring>
 #include <initializer_list>
@@ -10,8 +8,10 @@
 #include <sstream>
 #include <vector>
 
-#include "testing/planted_output.h"
+#include <gtest/gtest.h>
+
 #include "model/random_source.h"
+#include "testing/planted_output.h"
 #include "testing/state_fixture.h"
 
 namespace gorvan {
@@ -32,7 +32,8 @@ class DriftTest : public StateFixture {
       for (double f : base) s.BASEPOP[l][++a] = f;
       s.ALLELES_PER_LOCUS[l] = static_cast<int16_t>(a);
     }
-    for (int p = 1; p <= kMaxPops; ++p) s.NUMB_DIPLOIDS_TO_SAMPLE[p] = static_cast<int16_t>(diploids);
+    for (int p = 1; p <= kMaxPops; ++p)
+      s.NUMB_DIPLOIDS_TO_SAMPLE[p] = static_cast<int16_t>(diploids);
   }
 
   static int LocusTotal(const State& s, int pop, int locus) {
@@ -230,7 +231,8 @@ TEST_F(DriftTest, SameSeedGivesTheSameCounts) {
     DRIFT_APART(*s);
     SAMPLE_ALLELES(*s);
   }
-  EXPECT_EQ(std::memcmp(s_->ALL_POPS_ACOUNT, other->ALL_POPS_ACOUNT, sizeof s_->ALL_POPS_ACOUNT), 0);
+  EXPECT_EQ(std::memcmp(s_->ALL_POPS_ACOUNT, other->ALL_POPS_ACOUNT, sizeof s_->ALL_POPS_ACOUNT),
+            0);
   EXPECT_EQ(std::memcmp(s_->ALL_POPS_AFREQ, other->ALL_POPS_AFREQ, sizeof s_->ALL_POPS_AFREQ), 0);
   EXPECT_EQ(s_->FSTPRIME, other->FSTPRIME);
 }

@@ -1,14 +1,14 @@
 #include "model/fst.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <initializer_list>
 #include <memory>
 #include <sstream>
 
-#include "textio/number_format.h"
+#include <gtest/gtest.h>
+
 #include "testing/state_fixture.h"
+#include "textio/number_format.h"
 
 namespace gorvan {
 namespace {
@@ -22,7 +22,6 @@ class FstTest : public StateFixture {
     for (double f : frequencies) s_->ALL_POPS_AFREQ[pop][locus][++a] = f;
     s_->ALLELES_PER_LOCUS[locus] = static_cast<int16_t>(a);
   }
-
 };
 
 TEST_F(FstTest, TwoIdenticalPopulationsGiveExactlyZero) {

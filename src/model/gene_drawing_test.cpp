@@ -2,9 +2,6 @@
 // passes: the same counts in every cell of ALL_POPS_ACOUNT and the generator
 // left in the same state, so that every later draw agrees too.
 #include "model/gene_drawing.h"
-#include "model/gene_drawing_fast.h"
-
-#include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
@@ -15,7 +12,10 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "model/drift.h"
+#include "model/gene_drawing_fast.h"
 #include "model/random_source.h"
 #include "testing/state_fixture.h"
 
@@ -87,7 +87,6 @@ class GeneDrawingTest : public StateFixture {
     ASSERT_EQ(a.RANDSEED, b.RANDSEED);
     ASSERT_EQ(a.OLDRANDSEED, b.OLDRANDSEED);
   }
-
 };
 
 // Random frequencies with some zeros, summing to about `total`.

@@ -1,19 +1,18 @@
 #include "report/detail_files.h"
 
-#include "report/fst_file.h"
-#include "report/locus_test_file.h"
-#include "report/output_file_names.h"
-#include "report/population_files.h"
-
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <sstream>
 #include <string>
 
-#include "textio/runtime_error.h"
+#include <gtest/gtest.h>
+
+#include "report/fst_file.h"
+#include "report/locus_test_file.h"
+#include "report/output_file_names.h"
+#include "report/population_files.h"
 #include "testing/scoped_work_dir.h"
 #include "testing/state_fixture.h"
+#include "textio/runtime_error.h"
 
 namespace gorvan {
 namespace {
@@ -121,26 +120,24 @@ TEST_F(DetailFilesTest, SubpopsAndSamplesRunBlocks) {
   EXPECT_EQ(run_line[10], '1');
   EXPECT_EQ(run_line.substr(20, 2), "10");
   EXPECT_EQ(run_line.substr(31, 6), "0.0769");
-  EXPECT_EQ(dir_.ReadFile("SUBPOPS.OUT").substr(subpops_header),
-            run_line + "\r\n" +
-                "Locus  1\r\n"
-                "Pop  1    0.600  0.400\r\n"
-                "Pop  2    0.250  0.750\r\n"
-                "\r\n"
-                "Locus  2\r\n"
-                "Pop  1    1.000\r\n"
-                "Pop  2    1.000\r\n"
-                "\r\n");
-  EXPECT_EQ(dir_.ReadFile("SAMPLES.OUT").substr(samples_header),
-            run_line + "\r\n" +
-                "Locus  1\r\n"
-                "Pop  1       12      8\r\n"
-                "Pop  2        5     15\r\n"
-                "\r\n"
-                "Locus  2\r\n"
-                "Pop  1       20\r\n"
-                "Pop  2       20\r\n"
-                "\r\n");
+  EXPECT_EQ(dir_.ReadFile("SUBPOPS.OUT").substr(subpops_header), run_line + "\r\n" +
+                                                                     "Locus  1\r\n"
+                                                                     "Pop  1    0.600  0.400\r\n"
+                                                                     "Pop  2    0.250  0.750\r\n"
+                                                                     "\r\n"
+                                                                     "Locus  2\r\n"
+                                                                     "Pop  1    1.000\r\n"
+                                                                     "Pop  2    1.000\r\n"
+                                                                     "\r\n");
+  EXPECT_EQ(dir_.ReadFile("SAMPLES.OUT").substr(samples_header), run_line + "\r\n" +
+                                                                     "Locus  1\r\n"
+                                                                     "Pop  1       12      8\r\n"
+                                                                     "Pop  2        5     15\r\n"
+                                                                     "\r\n"
+                                                                     "Locus  2\r\n"
+                                                                     "Pop  1       20\r\n"
+                                                                     "Pop  2       20\r\n"
+                                                                     "\r\n");
 }
 
 TEST_F(DetailFilesTest, SixDigitRunNumberWidensTheRunLine) {

@@ -1,10 +1,11 @@
-#include <gtest/gtest.h>
+#include "report/locus_test_file.h"
 
 #include <memory>
 #include <sstream>
 #include <string>
 
-#include "report/locus_test_file.h"
+#include <gtest/gtest.h>
+
 #include "report/output_file_names.h"
 #include "testing/scoped_work_dir.h"
 #include "testing/state_fixture.h"
@@ -19,8 +20,8 @@ std::string Blanks(int count) { return std::string(count, ' '); }
 constexpr int kTitleEnds[] = {7, 14, 24, 32, 41, 55, 65};
 
 const std::string kHeader = "\r\n" + Blanks(4) + "Run" + Blanks(2) + "Locus" + Blanks(6) + "Chi2" +
-                            Blanks(1) + "Chi2_df" + Blanks(3) + "Chi2_P" + Blanks(6) +
-                            "Fisher_P" + Blanks(8) + "SE\r\n";
+                            Blanks(1) + "Chi2_df" + Blanks(3) + "Chi2_P" + Blanks(6) + "Fisher_P" +
+                            Blanks(8) + "SE\r\n";
 
 class LocusTestFileTest : public StateFixture {
  protected:

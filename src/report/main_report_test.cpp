@@ -1,14 +1,13 @@
 #include "report/main_report.h"
 
-#include "report/final_results.h"
-#include "report/output_file_names.h"
-
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <sstream>
 #include <string>
 
+#include <gtest/gtest.h>
+
+#include "report/final_results.h"
+#include "report/output_file_names.h"
 #include "testing/scoped_work_dir.h"
 #include "testing/state_fixture.h"
 
@@ -188,12 +187,12 @@ TEST_F(MainReportTest, ChiSquareOnlyBlanksTheFisherColumnsAndLeavesOneEmptyLine)
   const std::string results = Results();
   EXPECT_EQ(results.substr(0, results.find("Average")),
             "\r\n"
-            "    2       5    80    40  0.5000" + Blanks(16) + "\r\n" +
-            "    2   =<  5    95    45  0.4737" + Blanks(16) + "\r\n" +
-            " <  2     ***     5     1  0.2000" + Blanks(16) + "\r\n" +
-            "  Tot     ***   100    46  0.4600" + Blanks(16) + "\r\n" +
-            "\r\n"
-            "-----\r\n");
+            "    2       5    80    40  0.5000" +
+                Blanks(16) + "\r\n" + "    2   =<  5    95    45  0.4737" + Blanks(16) + "\r\n" +
+                " <  2     ***     5     1  0.2000" + Blanks(16) + "\r\n" +
+                "  Tot     ***   100    46  0.4600" + Blanks(16) + "\r\n" +
+                "\r\n"
+                "-----\r\n");
 }
 
 TEST_F(MainReportTest, FisherOnlyBlanksTheChiSquareColumns) {
@@ -202,12 +201,13 @@ TEST_F(MainReportTest, FisherOnlyBlanksTheChiSquareColumns) {
   const std::string results = Results();
   EXPECT_EQ(results.substr(0, results.find("-----")),
             "\r\n"
-            "    2       5    80" + Blanks(14) + "      20  0.2500\r\n" +
-            "    2   =<  5    95" + Blanks(14) + "      24  0.2526\r\n" +
-            " <  2     ***     5" + Blanks(14) + "       0  0.0000\r\n" +
-            "  Tot     ***   100" + Blanks(14) + "      24  0.2400\r\n" +
-            "\r\n"
-            "\r\n");
+            "    2       5    80" +
+                Blanks(14) + "      20  0.2500\r\n" + "    2   =<  5    95" + Blanks(14) +
+                "      24  0.2526\r\n" + " <  2     ***     5" + Blanks(14) +
+                "       0  0.0000\r\n" + "  Tot     ***   100" + Blanks(14) +
+                "      24  0.2400\r\n" +
+                "\r\n"
+                "\r\n");
 }
 
 TEST_F(MainReportTest, ExpectedFstAfterDrift) {

@@ -11,8 +11,7 @@ inline constexpr const char* kLocusTestFileName = "LOCUSTST.OUT";
 inline constexpr const char* kSumtestFileName = "SUMTEST.OUT";
 
 // The detail files, in the order they are deleted on request.
-inline constexpr const char* kDetailFileNames[] = {kFstFileName, kSubpopsFileName,
-                                                   kSamplesFileName, kLocusTestFileName,
-                                                   kSumtestFileName};
+inline constexpr const char* kDetailFileNames[] = {kFstFileName, kSubpopsFileName, kSamplesFileName,
+                                                   kLocusTestFileName, kSumtestFileName};
 
 }  // namespace gorvan

@@ -1,9 +1,9 @@
 #include "report/sumtest_file.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "testing/scoped_work_dir.h"
 #include "testing/state_fixture.h"
@@ -43,9 +43,11 @@ class SumtestFileTest : public StateFixture {
                               "Alleles" + Blanks(4) + "A/L" + Blanks(3) + "SumChi2" + Blanks(2) +
                               "SumChi2_df" + Blanks(3) + "SumChi2_P" + Blanks(2) + "df_Fisher" +
                               Blanks(2) + "Sum-2lnFisher_P" + Blanks(1) + "TotFisher_P\r\n";
-  const std::string kLeading = Blanks(6) + "2" + Blanks(5) + "2" + Blanks(7) + "5" + Blanks(3) + "2.50";
+  const std::string kLeading =
+      Blanks(6) + "2" + Blanks(5) + "2" + Blanks(7) + "5" + Blanks(3) + "2.50";
   const std::string kChi2Fields = Blanks(5) + "7.750" + Blanks(11) + "5" + Blanks(6) + "0.0123";
-  const std::string kFisherFields = Blanks(10) + "4" + Blanks(10) + "10.1234" + Blanks(6) + "0.5000";
+  const std::string kFisherFields =
+      Blanks(10) + "4" + Blanks(10) + "10.1234" + Blanks(6) + "0.5000";
   const CombinedTests kCombined{0.0123L, 4, 0.5L};
 
   ScopedWorkDir dir_;
@@ -62,8 +64,8 @@ TEST_F(SumtestFileTest, LinesWithBothEitherAndNoTests) {
   WriteSumtestLine(s_->OUT10, *s_, kCombined);
   EXPECT_EQ(RunLines(), kLeading + kChi2Fields + kFisherFields + "\r\n" +   //
                             kLeading + kChi2Fields + Blanks(41) + "\r\n" +  //
-                            kLeading + Blanks(34) + kFisherFields + "\r\n" +
-                            kLeading + Blanks(75) + "\r\n");
+                            kLeading + Blanks(34) + kFisherFields + "\r\n" + kLeading + Blanks(75) +
+                            "\r\n");
 }
 
 TEST_F(SumtestFileTest, RunWithoutTestsCountsTheirPOfZeroAsSignificant) {
@@ -87,8 +89,8 @@ TEST_F(SumtestFileTest, FisherCombinationHasTwoDegreesOfFreedomPerLocus) {
   const std::string line = RunLines();
   // The combined P itself follows in the last field.
   EXPECT_EQ(line.substr(0, kLeading.size() + 34 + 28),
-            Blanks(6) + "2" + Blanks(5) + "3" + Blanks(7) + "5" + Blanks(3) + "2.50" +
-                Blanks(34) + Blanks(10) + "6" + Blanks(10) + "10.1234");
+            Blanks(6) + "2" + Blanks(5) + "3" + Blanks(7) + "5" + Blanks(3) + "2.50" + Blanks(34) +
+                Blanks(10) + "6" + Blanks(10) + "10.1234");
   EXPECT_EQ(s_->NUMBR3, 0);
   EXPECT_EQ(s_->NUMBTOT, 1);
 }

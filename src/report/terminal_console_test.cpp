@@ -1,13 +1,13 @@
 #include "report/terminal_console.h"
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <sstream>
 #include <thread>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
 
 namespace gorvan {
 namespace {

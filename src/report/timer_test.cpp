@@ -1,11 +1,12 @@
 #include "report/timer.h"
-#include "report/terminal_console.h"
-
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <sstream>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include "report/terminal_console.h"
 
 namespace gorvan {
 namespace {

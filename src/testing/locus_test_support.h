@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "state/state.h"
-#include "testing/state_fixture.h"
 #include "stats/fisher/fisher_input.h"
+#include "testing/state_fixture.h"
 
 namespace gorvan {
 

@@ -2,8 +2,6 @@
 // scoped working directory, read with a captured console.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -11,11 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "textio/program_stop.h"
-#include "state/state.h"
+#include <gtest/gtest.h>
+
 #include "input/read_infile.h"
 #include "report/terminal_console.h"
+#include "state/state.h"
 #include "testing/scoped_work_dir.h"
+#include "textio/program_stop.h"
 
 namespace gorvan::testing {
 
@@ -41,13 +41,14 @@ inline std::vector<std::string> ExampleLines() {
 
 // `lines` with line `number` (1-based) replaced by `text`.
 inline std::vector<std::string> With(std::vector<std::string> lines, size_t number,
-                                      std::string text) {
+                                     std::string text) {
   if (lines.size() < number) lines.resize(number);
   lines[number - 1] = std::move(text);
   return lines;
 }
 
-inline std::string Join(const std::vector<std::string>& lines, const std::string& line_end = "\r\n") {
+inline std::string Join(const std::vector<std::string>& lines,
+                        const std::string& line_end = "\r\n") {
   std::string text;
   for (const std::string& line : lines) text += line + line_end;
   return text;

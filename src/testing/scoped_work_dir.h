@@ -2,13 +2,12 @@
 // lifetime of the object, then removed with everything in it.
 #pragma once
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <unistd.h>
 
 namespace gorvan {
 

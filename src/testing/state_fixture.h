@@ -2,11 +2,11 @@
 // every procedure that takes the state.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <sstream>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "report/terminal_console.h"
 #include "state/state.h"

@@ -60,8 +60,8 @@ void CountAtOrBelowPortable(const uint32_t* outputs, int count, const GeneThresh
   // branch is well predicted; limit[alleles + 1], the largest output, ends
   // it in any case.
   while (u > thresholds.limit[k]) [[unlikely]] {
-    ++k;
-  }
+      ++k;
+    }
   return k;
 }
 

@@ -1,10 +1,10 @@
 #include "model/internal/gene_thresholds.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <limits>
 #include <random>
+
+#include <gtest/gtest.h>
 
 #include "model/gene_assignment.h"
 

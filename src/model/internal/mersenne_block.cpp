@@ -12,8 +12,8 @@ constexpr uint32_t kMatrixA = 0x9908b0dfU;
 constexpr uint32_t kUpperMask = 0x80000000U;
 constexpr uint32_t kLowerMask = 0x7fffffffU;
 
-using lanes::FourWords;
 using lanes::EightWords;
+using lanes::FourWords;
 using lanes::kLanes;
 using lanes::Load;
 using lanes::Store;

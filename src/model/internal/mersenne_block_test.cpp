@@ -1,9 +1,9 @@
 #include "model/internal/mersenne_block.h"
 
-#include <gtest/gtest.h>
-
 #include <random>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace gorvan {
 namespace {

@@ -7,8 +7,8 @@
 #include <cstdint>
 
 #include "stats/chisquare/cntab1.h"
-#include "textio/program_stop.h"
 #include "stats/table/locus_tests.h"
+#include "textio/program_stop.h"
 
 namespace gorvan {
 namespace {
@@ -17,13 +17,23 @@ namespace {
 // whether there was one.
 bool ReportBadSize(Console& console, int32_t announced, int32_t limit, const char* what) {
   if (announced > limit) {
-    console.Text("Table has ").Int(announced).Text(" ").Text(what).Text("; at most ").Int(limit)
-        .Text(" can be tested!!").EndLine();
+    console.Text("Table has ")
+        .Int(announced)
+        .Text(" ")
+        .Text(what)
+        .Text("; at most ")
+        .Int(limit)
+        .Text(" can be tested!!")
+        .EndLine();
     return true;
   }
   if (announced < 0) {
-    console.Text("Table has ").Int(announced).Text(" ").Text(what)
-        .Text("; the number cannot be negative!!").EndLine();
+    console.Text("Table has ")
+        .Int(announced)
+        .Text(" ")
+        .Text(what)
+        .Text("; the number cannot be negative!!")
+        .EndLine();
     return true;
   }
   return false;

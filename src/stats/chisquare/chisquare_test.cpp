@@ -1,10 +1,5 @@
 #include "stats/chisquare/chisquare.h"
 
-#include "stats/chisquare/cntab1.h"
-#include "testing/state_fixture.h"
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -15,10 +10,14 @@
 #include <utility>
 #include <vector>
 
-#include "textio/program_stop.h"
-#include "textio/number_format.h"
-#include "textio/runtime_error.h"
+#include <gtest/gtest.h>
+
+#include "stats/chisquare/cntab1.h"
 #include "testing/scoped_work_dir.h"
+#include "testing/state_fixture.h"
+#include "textio/number_format.h"
+#include "textio/program_stop.h"
+#include "textio/runtime_error.h"
 
 namespace gorvan {
 namespace {
@@ -49,8 +48,8 @@ class ChiSquareTest : public StateFixture {
   // with seeds and chain lengths, then rows of width-5 cells, lines ending
   // in CR LF.
   static std::string TableFile(int rows, int cols, const Rows& cells) {
-    std::string text = FormatInt(rows, 5) + FormatInt(cols, 5) +
-                       "   17   92  140    5  1000  100  1000\r\n";
+    std::string text =
+        FormatInt(rows, 5) + FormatInt(cols, 5) + "   17   92  140    5  1000  100  1000\r\n";
     for (const auto& row : cells) {
       for (int32_t cell : row) text += FormatInt(cell, 5);
       text += "\r\n";
@@ -176,9 +175,10 @@ TEST_F(ChiSquareTest, MissingOrDamagedFileStopsWithItsErrorNumber) {
     EXPECT_EQ(error.number(), 2);
   }
 
-  dir.WriteFile("CONTTAB.XYZ", "    2    2   17   92  140    5  1000  100  1000\r\n"
-                               "    1   2x\r\n"
-                               "    3    4\r\n");
+  dir.WriteFile("CONTTAB.XYZ",
+                "    2    2   17   92  140    5  1000  100  1000\r\n"
+                "    1   2x\r\n"
+                "    3    4\r\n");
   try {
     DO_CHISQUARE(s());
     FAIL() << "no error for a bad token";
@@ -221,16 +221,16 @@ TEST_P(OversizedTableTest, IsRefusedWithoutTouchingTheTable) {
 
 INSTANTIATE_TEST_SUITE_P(
     ChiSquareTest, OversizedTableTest,
-    ::testing::Values(
-        OversizedCase{31, 2, "Table has 31 rows; at most 30 can be tested!!\n"},
-        OversizedCase{2, 51, "Table has 51 columns; at most 50 can be tested!!\n"},
-        OversizedCase{-1, 2, "Table has -1 rows; the number cannot be negative!!\n"},
-        OversizedCase{2, -3, "Table has -3 columns; the number cannot be negative!!\n"},
-        // 65538 would keep only 2 in its low 16 bits; it is still refused.
-        OversizedCase{65538, 2, "Table has 65538 rows; at most 30 can be tested!!\n"},
-        OversizedCase{40, 60,
-                      "Table has 40 rows; at most 30 can be tested!!\n"
-                      "Table has 60 columns; at most 50 can be tested!!\n"}));
+    ::testing::Values(OversizedCase{31, 2, "Table has 31 rows; at most 30 can be tested!!\n"},
+                      OversizedCase{2, 51, "Table has 51 columns; at most 50 can be tested!!\n"},
+                      OversizedCase{-1, 2, "Table has -1 rows; the number cannot be negative!!\n"},
+                      OversizedCase{2, -3,
+                                    "Table has -3 columns; the number cannot be negative!!\n"},
+                      // 65538 would keep only 2 in its low 16 bits; it is still refused.
+                      OversizedCase{65538, 2, "Table has 65538 rows; at most 30 can be tested!!\n"},
+                      OversizedCase{40, 60,
+                                    "Table has 40 rows; at most 30 can be tested!!\n"
+                                    "Table has 60 columns; at most 50 can be tested!!\n"}));
 
 }  // namespace
 }  // namespace gorvan

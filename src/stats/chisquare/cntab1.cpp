@@ -1,10 +1,10 @@
 // Pearson's chi-square of a contingency table, its degrees of freedom and its
 // P value. Rows and columns whose total is 0 take part in the sums but not in
 // the degrees of freedom.
+#include "stats/chisquare/cntab1.h"
+
 #include <stdexcept>
 #include <string>
-
-#include "stats/chisquare/cntab1.h"
 
 #include "stats/chisquare/tail/gammq.h"
 #include "textio/checked_math.h"

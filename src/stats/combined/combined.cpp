@@ -48,8 +48,7 @@ void SUM_FOR_TOTAL_P(State& s) {
   }
   s.NUMB_NONFIXED_LOCI = static_cast<int16_t>(CheckedAdd(s.NUMB_NONFIXED_LOCI, 1));
   s.NUMB_ALLELES += AllelesInPooledSamples(s);
-  s.MEAN_ALLELES_PER_LOCUS =
-      static_cast<double>(Extended{s.NUMB_ALLELES} / s.NUMB_NONFIXED_LOCI);
+  s.MEAN_ALLELES_PER_LOCUS = static_cast<double>(Extended{s.NUMB_ALLELES} / s.NUMB_NONFIXED_LOCI);
 }
 
 CombinedTests CombineTests(State& s) {

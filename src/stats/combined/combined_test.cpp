@@ -1,16 +1,16 @@
 #include "stats/combined/combined.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstdint>
 #include <memory>
 #include <sstream>
 #include <string>
 
-#include "textio/number_format.h"
+#include <gtest/gtest.h>
+
 #include "testing/scoped_work_dir.h"
 #include "testing/state_fixture.h"
+#include "textio/number_format.h"
 
 namespace gorvan {
 namespace {
@@ -40,7 +40,6 @@ class CombinedTestsTest : public StateFixture {
     s_->J = static_cast<int16_t>(locus);
     SUM_FOR_TOTAL_P(*s_);
   }
-
 };
 
 TEST_F(CombinedTestsTest, ChiSquareStatisticsAndDegreesOfFreedomAddUp) {

@@ -1,15 +1,15 @@
 #include "stats/combined/significance_tallies.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <memory>
 #include <sstream>
 
-#include "textio/runtime_error.h"
+#include <gtest/gtest.h>
+
 #include "testing/state_fixture.h"
+#include "textio/runtime_error.h"
 
 namespace gorvan {
 namespace {
@@ -37,7 +37,6 @@ class SignificanceTalliesTest : public StateFixture {
   Counts Class2() const { return {s_->NUMBR2, s_->R2CHI2, s_->R2GEXACT}; }
   Counts Class3() const { return {s_->NUMBR3, s_->R3CHI2, s_->R3GEXACT}; }
   Counts AllRuns() const { return {s_->NUMBTOT, s_->TOTCHI2, s_->TOTGEXACT}; }
-
 };
 
 TEST_F(SignificanceTalliesTest, PExactlyAtTheLevelIsNotSignificant) {

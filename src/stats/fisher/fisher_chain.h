@@ -23,9 +23,9 @@ struct FisherChain {
   int32_t MEM = 0, B = 0, C = 0;
   int32_t MM[kFisherMaxRows + 1][kFisherMaxColumns + 1] = {};  // the current table
   UniversalRng rng;
-  Extended UNI = 0;           // the uniform number last drawn
-  int32_t OP1 = 0, OP2 = 0;   // the two distinct rows of the step
-  int32_t ALL1 = 0, ALL2 = 0; // the two distinct columns of the step
+  Extended UNI = 0;            // the uniform number last drawn
+  int32_t OP1 = 0, OP2 = 0;    // the two distinct rows of the step
+  int32_t ALL1 = 0, ALL2 = 0;  // the two distinct columns of the step
   Extended PROB1 = 0, PROB2 = 0, PROB = 0, PSWITCH = 0;
   // ln of the current table's probability over the observed table's.
   Extended RHO = 0;

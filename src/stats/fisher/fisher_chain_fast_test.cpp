@@ -2,12 +2,12 @@
 // the bit, and the same errors, on random and on boundary tables.
 #include "stats/fisher/fisher_chain_fast.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <optional>
 #include <random>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "stats/fisher/fisher_chain.h"
 #include "testing/locus_test_support.h"

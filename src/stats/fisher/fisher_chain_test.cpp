@@ -1,11 +1,11 @@
 #include "stats/fisher/fisher_chain.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <functional>
 #include <numeric>
+
+#include <gtest/gtest.h>
 
 #include "testing/locus_test_support.h"
 #include "textio/runtime_error.h"
@@ -131,8 +131,8 @@ TEST(FisherChainTest, ExtremeTableGivesATinyEstimate) {
 }
 
 TEST(FisherChainTest, TableWithOneNonEmptyRowOrColumnNeverMoves) {
-  for (const CountRows& table : {CountRows{{3, 2, 4}, {0, 0, 0}, {0, 0, 0}},
-                                 CountRows{{0, 5}, {0, 2}, {0, 7}}}) {
+  for (const CountRows& table :
+       {CountRows{{3, 2, 4}, {0, 0, 0}, {0, 0, 0}}, CountRows{{0, 5}, {0, 2}, {0, 7}}}) {
     const FisherResult result = RunFisherChain(MakeFisherInput(table, 100, 10, 100));
     EXPECT_EQ(result.HM, 1.0L);
     EXPECT_EQ(result.HECA, 0.0L);
@@ -161,8 +161,7 @@ TEST(FisherChainTest, CellProductOverflowStopsWithError215) {
 TEST(FisherChainTest, UncheckedTablesAreRefused) {
   // One row would make the choice of a step endless.
   EXPECT_THROW(RunFisherChain(MakeFisherInput({{1, 2}}, 10, 2, 10)), std::invalid_argument);
-  EXPECT_THROW(RunFisherChain(MakeFisherInput({{1, 2}, {2, 1}}, 10, 1, 10)),
-               std::invalid_argument);
+  EXPECT_THROW(RunFisherChain(MakeFisherInput({{1, 2}, {2, 1}}, 10, 1, 10)), std::invalid_argument);
 }
 
 // After any number of steps the table keeps its margins, no cell is

@@ -1,8 +1,8 @@
 #include "stats/fisher/fisher_input.h"
 
-#include "textio/program_stop.h"
 #include "stats/table/locus_tests.h"
 #include "textio/checked_math.h"
+#include "textio/program_stop.h"
 
 namespace gorvan {
 namespace {

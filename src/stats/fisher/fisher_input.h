@@ -15,12 +15,12 @@ inline constexpr int kFisherMaxRows = kMaxPops;
 inline constexpr int kFisherMaxColumns = kMaxAlleles;
 
 struct FisherInput {
-  int16_t N = 0;  // rows (samples)
-  int16_t M = 0;  // columns (alleles)
-  int16_t UU1 = 0, UU2 = 0, UU3 = 0, UU4 = 0;  // seeds of the generator
-  int32_t MEM = 0;  // burn-in steps
-  int32_t B = 0;    // batches
-  int32_t C = 0;    // steps per batch
+  int16_t N = 0;                                               // rows (samples)
+  int16_t M = 0;                                               // columns (alleles)
+  int16_t UU1 = 0, UU2 = 0, UU3 = 0, UU4 = 0;                  // seeds of the generator
+  int32_t MEM = 0;                                             // burn-in steps
+  int32_t B = 0;                                               // batches
+  int32_t C = 0;                                               // steps per batch
   int32_t MM[kFisherMaxRows + 1][kFisherMaxColumns + 1] = {};  // [row][column], from 1
 };
 

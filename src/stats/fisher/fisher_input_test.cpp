@@ -1,15 +1,15 @@
 #include "stats/fisher/fisher_input.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
 
-#include "textio/program_stop.h"
+#include <gtest/gtest.h>
+
 #include "stats/fisher/fisher.h"
 #include "stats/fisher/fisher_chain.h"
 #include "testing/locus_test_support.h"
-#include "textio/runtime_error.h"
 #include "testing/scoped_work_dir.h"
+#include "textio/program_stop.h"
+#include "textio/runtime_error.h"
 
 namespace gorvan {
 namespace {
@@ -177,8 +177,9 @@ TEST(ReadInFileTest, FileFaultsAreRunTimeErrors) {
 TEST(FisherTest, LeavesTheChainsEstimateInHmAndHeca) {
   TestState t;
   ScopedWorkDir dir;
-  dir.WriteFile("CONTTAB.XYZ", "    2    2   17   92  140    5  1000  100  1000\r\n"
-                               "    2    0\r\n    0    3\r\n");
+  dir.WriteFile("CONTTAB.XYZ",
+                "    2    2   17   92  140    5  1000  100  1000\r\n"
+                "    2    0\r\n    0    3\r\n");
   FISHER(*t.s);
   const FisherResult expected =
       RunFisherChain(MakeFisherInput({{2, 0}, {0, 3}}, 1000, 100, 1000, 17, 92, 140, 5));

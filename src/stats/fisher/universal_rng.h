@@ -15,10 +15,10 @@ inline constexpr int kLaggedValues = 97;
 
 struct UniversalRng {
   Extended U[kLaggedValues + 1] = {};  // places 1..97 are used
-  Extended DI = 0;  // the running correction c
-  Extended DD = 0;  // its decrement
-  Extended DM = 0;  // its modulus
-  int16_t DP = 0;   // the two lag positions
+  Extended DI = 0;                     // the running correction c
+  Extended DD = 0;                     // its decrement
+  Extended DM = 0;                     // its modulus
+  int16_t DP = 0;                      // the two lag positions
   int16_t DQ = 0;
 };
 

@@ -1,8 +1,8 @@
 #include "stats/fisher/universal_rng.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+
+#include <gtest/gtest.h>
 
 namespace gorvan {
 namespace {

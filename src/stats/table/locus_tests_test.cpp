@@ -1,10 +1,10 @@
 #include "stats/table/locus_tests.h"
 
-#include <gtest/gtest.h>
-
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "model/random_source.h"
 #include "stats/fisher/fisher_chain.h"
@@ -62,7 +62,7 @@ TEST(FixedLociTest, FixedOnlyWhenOneAlleleHoldsEveryPooledGene) {
   s.ALLELES_PER_LOCUS[3] = 2;
   SetSample(s, 1, 1, {0, 10, 0});  // every sample carries only allele 2
   SetSample(s, 2, 1, {0, 12, 0});
-  SetSample(s, 1, 2, {10, 0});     // each sample monomorphic, for different alleles
+  SetSample(s, 1, 2, {10, 0});  // each sample monomorphic, for different alleles
   SetSample(s, 2, 2, {0, 12});
   SetSample(s, 1, 3, {9, 1});
   SetSample(s, 2, 3, {12, 0});

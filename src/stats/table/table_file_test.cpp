@@ -1,9 +1,9 @@
 #include "stats/table/table_file.h"
 
-#include <gtest/gtest.h>
-
 #include <sstream>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "testing/scoped_work_dir.h"
 #include "textio/text_file.h"

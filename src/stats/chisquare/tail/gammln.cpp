@@ -8,8 +8,8 @@ namespace gorvan {
 namespace {
 
 constexpr Extended STP = 2.50662827465L;
-constexpr Extended kLanczos[6] = {76.18009173L,    -86.50532033L,  24.01409822L,
-                                  -1.231739516L,   0.120858003E-2L, -0.536382E-5L};
+constexpr Extended kLanczos[6] = {76.18009173L,  -86.50532033L,   24.01409822L,
+                                  -1.231739516L, 0.120858003E-2L, -0.536382E-5L};
 
 }  // namespace
 

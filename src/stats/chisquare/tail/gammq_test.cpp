@@ -1,11 +1,11 @@
 #include "stats/chisquare/tail/gammq.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <memory>
 #include <sstream>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "report/terminal_console.h"
 #include "stats/chisquare/tail/gammln.h"
@@ -180,8 +180,8 @@ TEST_F(Chi2ProbTest, GammqComputesADeviateOfExactly5AndCutsAboveIt) {
 TEST_F(Chi2ProbTest, NormalDensityUsesTheSquareRootOf6Point2831852) {
   // At XX = 0 every power of TT is 1, so the tail is the sum of the five
   // coefficients over the divisor.
-  const Extended coefficients = 0.31938153L - 0.356563782L + 1.781477937L - 1.821255978L +
-                                1.330274429L;
+  const Extended coefficients =
+      0.31938153L - 0.356563782L + 1.781477937L - 1.821255978L + 1.330274429L;
   EXPECT_NEAR(NormalUpperTail(0), coefficients / std::sqrt(6.2831852L), 1e-15);
   EXPECT_GT(std::fabs(NormalUpperTail(0) - coefficients / std::sqrt(2 * 3.14159265358979323846L)),
             1e-9);

@@ -1,10 +1,11 @@
 // The regularised incomplete gamma function by its series, P(A, X), and by
 // its continued fraction, Q(A, X). Each converges quickly on its own side of
 // X = A + 1, where GAMMQ uses it.
+#include "stats/chisquare/tail/incomplete_gamma.h"
+
 #include <cmath>
 
 #include "stats/chisquare/tail/gammln.h"
-#include "stats/chisquare/tail/incomplete_gamma.h"
 
 namespace gorvan {
 namespace {

@@ -1,8 +1,8 @@
 #include "stats/fisher/internal/fisher_chain_walk.h"
 
-#include <gtest/gtest.h>
-
 #include <random>
+
+#include <gtest/gtest.h>
 
 namespace gorvan {
 namespace {

@@ -14,8 +14,8 @@ constexpr Extended kTwoTo24 = 16777216.0L;
 
 using Rng = UniversalRngBlock;
 
-using lanes::FourInts;
 using lanes::EightInts;
+using lanes::FourInts;
 using lanes::kLanes;
 using lanes::Load;
 using lanes::Store;

@@ -1,8 +1,8 @@
 #include "stats/fisher/internal/universal_rng_block.h"
 
-#include <gtest/gtest.h>
-
 #include <random>
+
+#include <gtest/gtest.h>
 
 namespace gorvan {
 namespace {
