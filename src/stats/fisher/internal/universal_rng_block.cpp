@@ -168,9 +168,10 @@ UniversalRng UniversalRngBlock::ToReference(int64_t back) const {
   if (back < 0 || back > drawn()) throw std::invalid_argument("no such earlier draw");
   // window[j] = x(n - 97 + j) for the target draw n, found by running the
   // recurrence backwards from the current lags.
-  std::vector<uint32_t> window(kLong + back);
-  std::memcpy(window.data() + back, lags_ + next_, sizeof(uint32_t) * kLong);
-  for (int64_t j = back - 1; j >= 0; --j) {
+  const auto places = static_cast<size_t>(back);
+  std::vector<uint32_t> window(kLong + places);
+  std::memcpy(window.data() + places, lags_ + next_, sizeof(uint32_t) * kLong);
+  for (size_t j = places; j-- > 0;) {
     window[j] = (window[j + kLong] + window[j + kLong - kShort]) & kValueMask;
   }
   const int64_t n = drawn() - back;
@@ -178,7 +179,9 @@ UniversalRng UniversalRngBlock::ToReference(int64_t back) const {
   rng.DP = LongLagPosition(n);
   rng.DQ = ShortLagPosition(rng.DP);
   // U at the place j above DP holds x(n - j).
-  for (int j = 1; j <= kLong; ++j) rng.U[WrappedPosition(rng.DP, j)] = window[kLong - j] / kTwoTo24;
+  for (int j = 1; j <= kLong; ++j) {
+    rng.U[WrappedPosition(rng.DP, j)] = window[static_cast<size_t>(kLong - j)] / kTwoTo24;
+  }
   rng.DI = CorrectionAfter(correction_before_block_, next_ - back) / kTwoTo24;
   rng.DD = kDecrement / kTwoTo24;
   rng.DM = kModulus / kTwoTo24;
