@@ -18,6 +18,7 @@
 #include "stats/fisher/fisher_chain.h"
 #include "stats/fisher/fisher_input.h"
 #include "stats/table/locus_tests.h"
+#include "stats/table/table_file.h"
 #include "testing/scoped_work_dir.h"
 #include "textio/program_stop.h"
 #include "textio/runtime_error.h"

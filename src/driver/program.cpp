@@ -16,6 +16,7 @@
 #include "report/timer.h"
 #include "stats/combined/combined.h"
 #include "stats/table/locus_tests.h"
+#include "stats/table/table_file.h"
 #include "textio/checked_math.h"
 
 namespace gorvan {

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "stats/chisquare/cntab1.h"
-#include "stats/table/locus_tests.h"
+#include "stats/table/table_file.h"
 #include "textio/program_stop.h"
 
 namespace gorvan {

@@ -1,6 +1,6 @@
 #include "stats/fisher/fisher_input.h"
 
-#include "stats/table/locus_tests.h"
+#include "stats/table/table_file.h"
 #include "textio/checked_math.h"
 #include "textio/program_stop.h"
 

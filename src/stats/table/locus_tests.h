@@ -6,8 +6,6 @@
 
 namespace gorvan {
 
-inline constexpr const char* kTableFileName = "CONTTAB.XYZ";
-
 // FIXED_LOCUS and NUMB_NONFIXED_LOCI from the samples in ALL_POPS_ACOUNT.
 void TEST_EACH_LOCUS_FOR_FIXED_SAMPLES(State& s);
 

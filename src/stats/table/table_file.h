@@ -10,6 +10,8 @@
 
 namespace gorvan {
 
+inline constexpr const char* kTableFileName = "CONTTAB.XYZ";
+
 struct TableFileHeader {
   int32_t rows = 0;
   int32_t columns = 0;
