@@ -4,6 +4,7 @@
 #include <memory>
 #include <unistd.h>
 
+#include "driver/check_design.h"
 #include "driver/command_line.h"
 #include "driver/program.h"
 #include "report/terminal_console.h"
@@ -21,6 +22,10 @@ int main(int argc, char** argv) {
   if (command_line.action == CommandLine::Action::kUsageError) {
     std::cerr << "gorvan: " << command_line.error << "\n\n" << UsageText();
     return 2;
+  }
+
+  if (command_line.action == CommandLine::Action::kCheck) {
+    return CheckDesign(std::cout, std::cerr);
   }
 
   TerminalConsole console(std::cout, std::cin, isatty(STDOUT_FILENO) == 1);

@@ -12,4 +12,8 @@ inline constexpr const char* kParameterFileName = "GORVAN.IN";
 // success the screen is cleared and the banner shown.
 void READ_INFILE(State& s);
 
+// The same, keeping where every number came from in `noted`.
+struct ParameterSource;
+void READ_INFILE(State& s, ParameterSource& noted);
+
 }  // namespace gorvan
