@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "textio/checked_math.h"
+#include "textio/internal_check.h"
 
 namespace gorvan {
 namespace {
@@ -42,7 +43,7 @@ void RequireUsableTable(const FisherInput& in) {
                       in.M <= kFisherMaxColumns && SeedUsable(in.UU1) && SeedUsable(in.UU2) &&
                       SeedUsable(in.UU3) && SeedUsable(in.UU4) && in.B >= 2 && in.C >= 1 &&
                       CountsUsable(in);
-  if (!usable) throw std::invalid_argument("the Fisher chain needs a table that passed its checks");
+  Check(usable, "the Fisher chain needs a table that passed its checks");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "stats/fisher/internal/fisher_chain_log_table.h"
 #include "stats/fisher/internal/fisher_chain_walk.h"
 #include "stats/fisher/internal/universal_rng_block.h"
+#include "textio/internal_check.h"
 
 namespace gorvan {
 namespace {
@@ -36,8 +37,7 @@ struct Products {
   }
   chain->rng = rng.ToReference(draws_back);
   ChainStep(*chain);
-  throw std::logic_error(
-      "the fast Fisher chain found an overflow the straightforward one does not");
+  InternalFault("the fast Fisher chain found an overflow the straightforward one does not");
 }
 
 // The rest of a step for cells of any size: the products in 64 bits, checked
@@ -449,7 +449,7 @@ Extended FastChain::ReplayFromCheckpoint() const {
   Extended rho = checkpoint_.rho;
   ExactSteps(*walk, rho, steps_ - checkpoint_.step);
   if (walk->rng.drawn() != walk_.rng.drawn() || std::memcmp(walk->cells, walk_.cells, rows) != 0) {
-    throw std::logic_error("the Fisher chain's replay left the path it replays");
+    InternalFault("the Fisher chain's replay left the path it replays");
   }
   return rho;
 }
