@@ -3,7 +3,6 @@
 // a fixed order in extended precision, which fixes its rounding.
 #include "model/fst.h"
 
-
 namespace gorvan {
 namespace {
 
