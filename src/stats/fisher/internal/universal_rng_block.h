@@ -16,8 +16,8 @@
 #include <cstdint>
 
 #include "simd/cpu_features.h"
-#include "textio/internal_check.h"
 #include "stats/fisher/universal_rng.h"
+#include "textio/internal_check.h"
 
 namespace gorvan {
 
