@@ -7,17 +7,17 @@
 //   up (once when made, once more when the chain sets its scale): formerly
 //   with logl and rounding over all of its entries for every locus, now with
 //   the entries shared by the process; the entries must agree.
-#include <benchmark/benchmark.h>
-
 #include <cmath>
 #include <memory>
 #include <vector>
 
+#include <benchmark/benchmark.h>
+
 #include "side_by_side.h"
 #include "small_loci.h"
-#include "tests/fisher_chain_log_table.h"
-#include "tests/universal_rng.h"
-#include "tests/universal_rng_block.h"
+#include "stats/fisher/internal/fisher_chain_log_table.h"
+#include "stats/fisher/internal/universal_rng_block.h"
+#include "stats/fisher/universal_rng.h"
 
 namespace gorvan {
 namespace {

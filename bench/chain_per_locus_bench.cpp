@@ -5,16 +5,17 @@
 // so nearly all of it is fixed cost; 1 a short chain of 100/10/100
 // (1,100 steps); 2 the usual 1000/100/1000 (101,000 steps).
 //
-// It uses only the chain's entry point, so the same file builds on earlier
-// versions of the program, for a before-and-after comparison.
-#include <benchmark/benchmark.h>
-
+// It uses only the chain's entry point and the table, so the same file
+// builds on earlier versions of the program (with their include paths), for
+// a before-and-after comparison.
 #include <string>
 #include <vector>
 
+#include <benchmark/benchmark.h>
+
 #include "small_loci.h"
-#include "tests/fisher_chain_fast.h"
-#include "tests/fisher_input.h"
+#include "stats/fisher/fisher_chain_fast.h"
+#include "stats/fisher/fisher_input.h"
 
 namespace gorvan {
 namespace {

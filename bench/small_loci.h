@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "tests/fisher_input.h"
+#include "stats/fisher/fisher_input.h"
 
 namespace gorvan {
 
@@ -17,7 +17,8 @@ inline FisherInput SmallLocus(std::mt19937& pick, int32_t MEM, int32_t B, int32_
   for (;;) {
     const int alleles = std::uniform_int_distribution<int>(2, 4)(pick);
     std::vector<double> weights;
-    for (int a = 0; a < alleles; ++a) weights.push_back(std::uniform_real_distribution<>(0.1, 1)(pick));
+    for (int a = 0; a < alleles; ++a)
+      weights.push_back(std::uniform_real_distribution<>(0.1, 1)(pick));
     std::discrete_distribution<int> allele(weights.begin(), weights.end());
     int32_t counts[kSamples][4] = {};
     int32_t totals[4] = {};

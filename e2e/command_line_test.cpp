@@ -18,9 +18,13 @@ TEST(CommandLineTest, HelpPrintsUsageAndSucceeds) {
 TEST(CommandLineTest, UnknownArgumentsAreRefusedWithUsageOnStandardError) {
   ScratchDir dir;
   dir.Write("GORVAN.IN", "");
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"--sed", "3"}, {"extra"}, {"--seed"}, {"--seed", "1.5"},
-        {"--seed", "4294967296"}, {"--seed", "-2147483649"}, {"--seed", "1", "--seed", "2"}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"--sed", "3"},
+                                               {"extra"},
+                                               {"--seed"},
+                                               {"--seed", "1.5"},
+                                               {"--seed", "4294967296"},
+                                               {"--seed", "-2147483649"},
+                                               {"--seed", "1", "--seed", "2"}}) {
     const RunResult run = RunGorvan(dir.path(), args);
     EXPECT_EQ(run.exit_code, 2) << args[0];
     EXPECT_NE(run.errors.find("Usage: gorvan"), std::string::npos);

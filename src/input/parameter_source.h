@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "driver/state.h"
+#include "state/state.h"
 
 namespace gorvan {
 

@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "driver/program_stop.h"
 #include "input/parameter_checks.h"
 #include "input/parameter_source.h"
 #include "input/stop_messages.h"
 #include "textio/checked_math.h"
+#include "textio/program_stop.h"
 
 namespace gorvan {
 namespace {

@@ -1,7 +1,7 @@
 // Reading and checking the parameter file GORVAN.IN.
 #pragma once
 
-#include "driver/state.h"
+#include "state/state.h"
 
 namespace gorvan {
 

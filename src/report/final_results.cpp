@@ -1,10 +1,11 @@
 // The results part of GORVAN.OUT: the power table (the share of runs in which
 // each combined test was significant, by class of run) and the summary of the
 // differentiation reached.
+#include "report/final_results.h"
+
 #include <cmath>
 #include <string>
 
-#include "report/main_report.h"
 #include "textio/checked_math.h"
 #include "textio/number_format.h"
 
