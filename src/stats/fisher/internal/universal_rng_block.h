@@ -53,7 +53,8 @@ class UniversalRngBlock {
   void UseCode(Code code) { code_ = code; }
   Code code() const { return code_; }
 
-  // Seeded as MAKE_RANDOM seeds the reference generator.
+  // Seeded as MAKE_RANDOM seeds the reference generator; for seeds in
+  // 1..168 in integers (universal_rng_seeding.h).
   void Seed(int16_t UU1, int16_t UU2, int16_t UU3, int16_t UU4);
 
   // The next draw, v = UNI x 2^24 in [0, 2^24).
