@@ -2,21 +2,30 @@
 // into exit codes.
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
+#include "driver/build_info.h"
 #include "driver/check_design.h"
 #include "driver/command_line.h"
+#include "driver/job_lock.h"
 #include "driver/program.h"
 #include "report/terminal_console.h"
 #include "state/state.h"
+#include "textio/file_size_signal.h"
 #include "textio/program_stop.h"
 #include "textio/runtime_error.h"
 
 int main(int argc, char** argv) {
   using namespace gorvan;
+  ReportFileSizeLimitAsWriteError();
   const CommandLine command_line = ParseCommandLine(argc, argv);
   if (command_line.action == CommandLine::Action::kHelp) {
     std::cout << UsageText();
+    return 0;
+  }
+  if (command_line.action == CommandLine::Action::kVersion) {
+    std::cout << VersionText();
     return 0;
   }
   if (command_line.action == CommandLine::Action::kUsageError) {
@@ -31,7 +40,10 @@ int main(int argc, char** argv) {
   TerminalConsole console(std::cout, std::cin, isatty(STDOUT_FILENO) == 1);
   // The state is large (the frequency arrays), so it lives on the heap.
   auto state = std::make_unique<State>(console);
+  std::optional<JobLock> lock;  // held until the process ends
   try {
+    lock.emplace();
+    if (!MayRun(*lock, std::cerr)) return kAnotherJobExitCode;
     RunProgram(*state, ProgramOptions{command_line.seed});
   } catch (const ProgramStop& stop) {
     return stop.exit_code;

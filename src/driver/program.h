@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iostream>
 #include <optional>
 
 #include "state/state.h"
@@ -12,14 +13,18 @@ namespace gorvan {
 struct ProgramOptions {
   // Replaces the millisecond tick counter as the seed of the random stream.
   std::optional<int32_t> seed;
+  // Where the lines for people go: the seed, warnings, reasons of stops.
+  std::ostream* notes = &std::cerr;
 };
 
 // The whole program on a fresh state. Returns normally after a complete
 // job; bad input throws ProgramStop and input/output failures RuntimeError.
 void RunProgram(State& s, const ProgramOptions& options);
 
-// One attempt at a run (steps 9.1 to 9.10); returns false when the run was
-// discarded because every locus is monomorphic in the pooled samples.
-bool DoOneRun(State& s);
+// One attempt at a run; returns false when the run was discarded because
+// every locus is monomorphic in the pooled samples. `zeros` counts the
+// tested loci whose exact-test P was estimated as 0.
+class FisherZeroTally;
+bool DoOneRun(State& s, FisherZeroTally& zeros);
 
 }  // namespace gorvan
