@@ -8,6 +8,7 @@
 // tests also run as root.
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -159,6 +160,41 @@ TEST(FaultInjectionTest, TheScratchTableIsNeverWrittenThroughALink) {
     EXPECT_EQ(dir.Read("precious.txt"), "the user's own data\n") << kind;
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(table))) << kind;
     EXPECT_EQ(dir.Read("LOCUSTST.OUT"), plain.Read("LOCUSTST.OUT")) << kind;
+  }
+}
+
+// A second job started in a directory where one is running stops at once
+// with exit code 75 and a message on standard error, and touches nothing:
+// the first job ends with exactly the files it makes alone.
+TEST(FaultInjectionTest, ASecondJobInTheSameDirectoryStopsAndTouchesNothing) {
+  Design design = SmallDesign();
+  // Far more progress lines than the console pipe holds: the first job is
+  // still running when the second starts.
+  design.stop_runs = 500;
+  design.run_fisher = 0;
+  ScratchDir alone, shared;
+  alone.Write("GORVAN.IN", design.ToText());
+  shared.Write("GORVAN.IN", design.ToText());
+  ASSERT_EQ(RunGorvan(alone.path(), {"--seed", "11"}).exit_code, 0);
+
+  Launch first;
+  first.args = {"--seed", "11"};
+  std::optional<RunResult> second;
+  first.watch_console = [&](const std::string& console) {
+    if (second || console.find("Run = ") == std::string::npos) return;
+    second = RunGorvan(shared.path(), {"--seed", "22"});
+  };
+  const RunResult run = RunGorvan(shared.path(), first);
+  ASSERT_TRUE(second.has_value());
+  EXPECT_EQ(second->exit_code, 75);
+  EXPECT_EQ(second->output, "");
+  EXPECT_NE(second->errors.find("gorvan: another job is running in this directory"),
+            std::string::npos)
+      << second->errors;
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(shared.Files(), alone.Files());  // the lock file is gone too
+  for (const std::string& name : alone.Files()) {
+    EXPECT_EQ(shared.Read(name), alone.Read(name)) << name;
   }
 }
 
