@@ -1,5 +1,7 @@
 // The program as a user starts it: arguments, and a start without a
 // parameter file.
+#include <regex>
+
 #include <gtest/gtest.h>
 
 #include "harness.h"
@@ -12,6 +14,27 @@ TEST(CommandLineTest, HelpPrintsUsageAndSucceeds) {
   const RunResult run = RunGorvan(dir.path(), {"--help"});
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_NE(run.output.find("Usage: gorvan [--seed N]"), std::string::npos);
+  // The parameter file's lines, the files and every exit code.
+  for (const char* part :
+       {"  12      number of runs\n", "  SUMTEST.OUT ", "  70   internal error\n",
+        "  75   another job is running in this directory\n", "  215  "}) {
+    EXPECT_NE(run.output.find(part), std::string::npos) << part;
+  }
+  EXPECT_TRUE(dir.Files().empty());
+}
+
+// The version, and the source revision the build came from: a commit of 12
+// hexadecimal digits (marked when the tree differed from it), or "unknown"
+// for a build outside git.
+TEST(CommandLineTest, VersionNamesTheReleaseAndTheSourceRevision) {
+  ScratchDir dir;
+  const RunResult run = RunGorvan(dir.path(), {"--version"});
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.errors, "");
+  EXPECT_TRUE(std::regex_match(
+      run.output,
+      std::regex("gorvan 1\\.0\\.0 \\(source revision ([0-9a-f]{12}(-modified)?|unknown)\\)\n")))
+      << run.output;
   EXPECT_TRUE(dir.Files().empty());
 }
 

@@ -7,6 +7,8 @@
 // and no sanitizer report. None of them relies on file permissions: the
 // tests also run as root.
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -50,7 +52,7 @@ std::vector<std::string> ConsoleLines(const std::string& output) {
 void ExpectRuntimeError(const RunResult& run, int number, const std::string& doing,
                         const std::string& reason) {
   EXPECT_EQ(run.exit_code, number) << run.output;
-  EXPECT_EQ(run.errors, "");
+  EXPECT_EQ(UnexpectedErrors(run.errors), "");
   const std::vector<std::string> lines = ConsoleLines(run.output);
   ASSERT_GE(lines.size(), 3u) << run.output;
   const std::string& head = lines[lines.size() - 3];
@@ -79,23 +81,45 @@ TEST(FaultInjectionTest, AnEndlessParameterFileIsDiskReadError) {
 
 class OutputFaultTest : public testing::TestWithParam<std::string> {};
 
-// The output file cannot be created: a directory of its name is in the way.
-// The files created before it keep what was written to them.
-TEST_P(OutputFaultTest, ADirectoryInTheWayOfAnOutputFileIsAccessDenied) {
+// The contents of every file in the directory, by name.
+std::map<std::string, std::string> Snapshot(const ScratchDir& dir) {
+  std::map<std::string, std::string> files;
+  for (const std::string& name : dir.Files()) {
+    if (std::filesystem::is_regular_file(dir.path() / name)) files[name] = dir.Read(name);
+  }
+  return files;
+}
+
+// An output file cannot be created: a directory of its name is in the way.
+// This is found before the first file of the previous job is replaced, so
+// every file of that job stays as it was.
+TEST_P(OutputFaultTest, ADirectoryInTheWayOfAnOutputFileIsAccessDeniedAndNothingIsReplaced) {
   const std::string& name = GetParam();
   ScratchDir dir;
   dir.Write("GORVAN.IN", SmallDesign().ToText());
+  ASSERT_EQ(RunGorvan(dir.path(), {"--seed", "5"}).exit_code, 0);
+  std::filesystem::remove(dir.path() / name);
+  std::map<std::string, std::string> previous = Snapshot(dir);
+  ASSERT_GE(previous.size(), 6u);  // GORVAN.IN and the files of the job but one
   std::filesystem::create_directory(dir.path() / name);
   const RunResult run = RunGorvan(dir.path(), {"--seed", "7"});
   ExpectRuntimeError(run, 5, "creating file " + name, "Is a directory");
   EXPECT_TRUE(std::filesystem::is_directory(dir.path() / name));
-  if (name != "GORVAN.OUT") {
-    EXPECT_NE(dir.Read("GORVAN.OUT").find("\r\n"), std::string::npos);
-  }
+  EXPECT_EQ(Snapshot(dir), previous);
+  EXPECT_EQ(dir.Files().size(), previous.size() + 1);  // the directory, no lock file
 }
 
+INSTANTIATE_TEST_SUITE_P(EveryOutputFile, OutputFaultTest, testing::ValuesIn(kOutputFiles),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                           std::string name = info.param;
+                           name[name.find('.')] = '_';
+                           return name;
+                         });
+
+class FullDeviceTest : public testing::TestWithParam<std::string> {};
+
 // Every write to the output file fails: its name is a link to /dev/full.
-TEST_P(OutputFaultTest, AnOutputFileOnAFullDeviceIsDiskWriteError) {
+TEST_P(FullDeviceTest, AnOutputFileOnAFullDeviceIsDiskWriteError) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   const std::string& name = GetParam();
   ScratchDir dir;
@@ -105,12 +129,74 @@ TEST_P(OutputFaultTest, AnOutputFileOnAFullDeviceIsDiskWriteError) {
   ExpectRuntimeError(run, 101, "writing file " + name, "No space left on device");
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryOutputFile, OutputFaultTest, testing::ValuesIn(kOutputFiles),
+// The scratch table is not among them: it is always a new file of the job's
+// own (next test).
+INSTANTIATE_TEST_SUITE_P(EveryReportFile, FullDeviceTest,
+                         testing::ValuesIn(kOutputFiles.begin(), kOutputFiles.end() - 1),
                          [](const testing::TestParamInfo<std::string>& info) {
                            std::string name = info.param;
                            name[name.find('.')] = '_';
                            return name;
                          });
+
+// Whatever stands under the scratch table's name (a symbolic link to a file
+// of the user's, a second name of it, a link to a device) is replaced by a
+// new file, never written through: the user's file keeps its content and the
+// job runs as in an empty directory.
+TEST(FaultInjectionTest, TheScratchTableIsNeverWrittenThroughALink) {
+  ScratchDir plain;
+  plain.Write("GORVAN.IN", SmallDesign().ToText());
+  ASSERT_EQ(RunGorvan(plain.path(), {"--seed", "7"}).exit_code, 0);
+  for (const std::string kind : {"symbolic link", "hard link", "link to /dev/full"}) {
+    ScratchDir dir;
+    dir.Write("GORVAN.IN", SmallDesign().ToText());
+    dir.Write("precious.txt", "the user's own data\n");
+    const std::filesystem::path table = dir.path() / "CONTTAB.XYZ";
+    if (kind == "symbolic link") std::filesystem::create_symlink("precious.txt", table);
+    if (kind == "hard link") std::filesystem::create_hard_link(dir.path() / "precious.txt", table);
+    if (kind == "link to /dev/full") std::filesystem::create_symlink("/dev/full", table);
+    const RunResult run = RunGorvan(dir.path(), {"--seed", "7"});
+    EXPECT_EQ(run.exit_code, 0) << kind << "\n" << run.output;
+    EXPECT_EQ(dir.Read("precious.txt"), "the user's own data\n") << kind;
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(table))) << kind;
+    EXPECT_EQ(dir.Read("LOCUSTST.OUT"), plain.Read("LOCUSTST.OUT")) << kind;
+  }
+}
+
+// A second job started in a directory where one is running stops at once
+// with exit code 75 and a message on standard error, and touches nothing:
+// the first job ends with exactly the files it makes alone.
+TEST(FaultInjectionTest, ASecondJobInTheSameDirectoryStopsAndTouchesNothing) {
+  Design design = SmallDesign();
+  // Far more progress lines than the console pipe holds: the first job is
+  // still running when the second starts.
+  design.stop_runs = 500;
+  design.run_fisher = 0;
+  ScratchDir alone, shared;
+  alone.Write("GORVAN.IN", design.ToText());
+  shared.Write("GORVAN.IN", design.ToText());
+  ASSERT_EQ(RunGorvan(alone.path(), {"--seed", "11"}).exit_code, 0);
+
+  Launch first;
+  first.args = {"--seed", "11"};
+  std::optional<RunResult> second;
+  first.watch_console = [&](const std::string& console) {
+    if (second || console.find("Run = ") == std::string::npos) return;
+    second = RunGorvan(shared.path(), {"--seed", "22"});
+  };
+  const RunResult run = RunGorvan(shared.path(), first);
+  ASSERT_TRUE(second.has_value());
+  EXPECT_EQ(second->exit_code, 75);
+  EXPECT_EQ(second->output, "");
+  EXPECT_NE(second->errors.find("gorvan: another job is running in this directory"),
+            std::string::npos)
+      << second->errors;
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(shared.Files(), alone.Files());  // the lock file is gone too
+  for (const std::string& name : alone.Files()) {
+    EXPECT_EQ(shared.Read(name), alone.Read(name)) << name;
+  }
+}
 
 // A detail file deleted by someone else while the program runs: the
 // deletion at the end stops with "file not found", and the files after it

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <string_view>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -61,10 +62,10 @@ RunResult RunGorvan(const std::filesystem::path& dir, const Launch& launch) {
                         : ::open((io / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int err = ::open((io / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (in < 0 || out < 0 || err < 0 || ::chdir(dir.c_str()) != 0) ::_exit(127);
+    // SIGXFSZ as a user's shell leaves it: the program itself must turn a
+    // write beyond a file-size limit into an error instead of dying of it.
+    ::signal(SIGXFSZ, SIG_DFL);
     if (launch.file_size_limit > 0) {
-      // The write beyond the limit then fails with EFBIG instead of killing
-      // the program with SIGXFSZ.
-      ::signal(SIGXFSZ, SIG_IGN);
       const rlimit limit{static_cast<rlim_t>(launch.file_size_limit),
                          static_cast<rlim_t>(launch.file_size_limit)};
       if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(127);
@@ -97,6 +98,19 @@ RunResult RunGorvan(const std::filesystem::path& dir, const Launch& launch) {
   result.errors = Slurp(io / "stderr");
   std::filesystem::remove_all(io);
   return result;
+}
+
+std::string UnexpectedErrors(const std::string& errors) {
+  std::string unexpected;
+  size_t start = 0;
+  while (start < errors.size()) {
+    size_t end = errors.find('\n', start);
+    end = end == std::string::npos ? errors.size() : end + 1;
+    const std::string_view line(errors.data() + start, end - start);
+    if (!line.starts_with("gorvan: ")) unexpected += line;
+    start = end;
+  }
+  return unexpected;
 }
 
 ScratchDir::ScratchDir() {

@@ -35,6 +35,11 @@ struct Launch {
 };
 RunResult RunGorvan(const std::filesystem::path& dir, const Launch& launch);
 
+// Standard error without the program's own lines for people (the seed,
+// warnings, reasons of stops: each begins with "gorvan: "): what is left is
+// a report of a sanitizer or of the C++ runtime, which no run may give.
+std::string UnexpectedErrors(const std::string& errors);
+
 // A fresh scratch directory, removed with its content at the end.
 class ScratchDir {
  public:

@@ -18,11 +18,13 @@ namespace {
 
 constexpr const char* kSeed = "17";
 
+// Its chain is just long enough not to draw the short-chain warning, so
+// that any warning comes from the variant.
 Design PlainDesign() {
   Design design;
   design.iter1 = 20;
   design.iter2 = 2;
-  design.iter3 = 20;
+  design.iter3 = 800;
   design.stop_runs = 2;
   return design;
 }
@@ -111,7 +113,8 @@ TEST_P(AcceptedInputTest, RunsTheSameJobAsThePlainFile) {
   ScratchDir dir;
   const RunResult run = RunText(dir, GetParam().text);
   ASSERT_EQ(run.exit_code, 0) << run.output;
-  EXPECT_EQ(run.errors, "");
+  EXPECT_EQ(UnexpectedErrors(run.errors), "");
+  EXPECT_EQ(run.errors.find("warning"), std::string::npos) << run.errors;
   EXPECT_EQ(dir.Read("GORVAN.OUT"), PlainReport());
 }
 
@@ -145,6 +148,66 @@ INSTANTIATE_TEST_SUITE_P(
                                    return JoinLf(lines);
                                  }()}),
     [](const testing::TestParamInfo<AcceptedCase>& info) { return std::string(info.param.name); });
+
+// ---- Files read as specified, with a warning on standard error ----
+
+// What is probably a mistake is read exactly as before, and standard error
+// says what was ignored, with its line; a label where a number might stand
+// draws no warning.
+struct NoticedCase {
+  const char* name;
+  std::string text;
+  std::string same_job_as;  // the file whose report the job must give
+  std::string warning;      // a line of standard error, or "" for none
+};
+
+void PrintTo(const NoticedCase& c, std::ostream* out) { *out << c.name; }
+
+class NoticedInputTest : public testing::TestWithParam<NoticedCase> {};
+
+TEST_P(NoticedInputTest, RunsAsSpecifiedAndSaysWhatWasIgnored) {
+  const NoticedCase& c = GetParam();
+  ScratchDir dir, reference;
+  const RunResult run = RunText(dir, c.text);
+  ASSERT_EQ(run.exit_code, 0) << run.output;
+  ASSERT_EQ(RunText(reference, c.same_job_as).exit_code, 0);
+  EXPECT_EQ(dir.Read("GORVAN.OUT"), reference.Read("GORVAN.OUT"));
+  EXPECT_EQ(UnexpectedErrors(run.errors), "");
+  if (c.warning.empty()) {
+    EXPECT_EQ(run.errors.find("warning"), std::string::npos) << run.errors;
+  } else {
+    EXPECT_NE(run.errors.find("gorvan: warning: " + c.warning + "\n"), std::string::npos)
+        << run.errors;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Variants, NoticedInputTest,
+    testing::Values(
+        NoticedCase{"NumberAfterTheSampleSizes", WithLine(11, "10 10 10 10"),
+                    PlainDesign().ToText(),
+                    "line 11 of GORVAN.IN: \"10\" after the 3 sample sizes (3 subpopulations on "
+                    "line 8) is not read."},
+        NoticedCase{"LabelAfterTheSampleSizes", WithLine(11, "10 10 10 diploids"),
+                    PlainDesign().ToText(), ""},
+        NoticedCase{"NumberAfterALocusLine", WithLine(15, "2 0.5 0.5 0.25"), PlainDesign().ToText(),
+                    "line 15 of GORVAN.IN: \"0.25\" after the 2 frequencies of Locus 1 is not "
+                    "read."},
+        NoticedCase{"LabelAfterALocusLine", WithLine(15, "2 0.5 0.5 locus-A 7"),
+                    PlainDesign().ToText(), ""},
+        NoticedCase{"LinesAfterTheLastLocus", PlainDesign().ToText() + "2 0.5 0.5\n\nmore\n",
+                    PlainDesign().ToText(),
+                    "lines 17 to 19 of GORVAN.IN are not read: the file describes 2 loci, whose "
+                    "lines end before."},
+        NoticedCase{"BlankLinesAfterTheLastLocus", PlainDesign().ToText() + "\n \t\n\n",
+                    PlainDesign().ToText(), ""},
+        NoticedCase{"FisherSwitchOfTwo", WithLine(4, "1 2"), WithLine(4, "1 0"),
+                    "line 4 of GORVAN.IN: the Fisher test switch is 2; only 1 turns the test on, "
+                    "so the Fisher test is off."},
+        NoticedCase{"ChiSquareSwitchOfMinusOne", WithLine(4, "-1 1"), WithLine(4, "0 1"),
+                    "line 4 of GORVAN.IN: the chi-square test switch is -1; only 1 turns the "
+                    "test on, so the chi-square test is off."}),
+    [](const testing::TestParamInfo<NoticedCase>& info) { return std::string(info.param.name); });
 
 TEST(MalformedInputTest, NegativeZeroFrequencyIsAnAbsentAllele) {
   ScratchDir with_minus, with_plain;
@@ -184,7 +247,8 @@ struct RefusedCase {
   const char* name;
   std::string text;
   int exit_code;
-  std::string message;  // a console line, or the part of one that matters
+  std::string message;    // a console line, or the part of one that matters
+  std::string note = "";  // a part of a line on standard error, if any
 };
 
 void PrintTo(const RefusedCase& c, std::ostream* out) { *out << c.name; }
@@ -196,8 +260,9 @@ TEST_P(RefusedInputTest, StopsWithItsExitCodeAndMessage) {
   ScratchDir dir;
   const RunResult run = RunText(dir, c.text);
   EXPECT_EQ(run.exit_code, c.exit_code) << run.output;
-  EXPECT_EQ(run.errors, "");
+  EXPECT_EQ(UnexpectedErrors(run.errors), "");
   EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+  EXPECT_NE(run.errors.find(c.note), std::string::npos) << run.errors;
   // Bad input is found before any output file exists.
   EXPECT_EQ(dir.Files(), std::vector<std::string>{"GORVAN.IN"});
 }
@@ -213,7 +278,13 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         RefusedCase{"EmptyFile", "", 1, "Number of loci is 0 (missing: GORVAN.IN ends before it)"},
         RefusedCase{"TruncatedBeforeTheLoci", Truncated(14), 1,
-                    "   Allele frequencies do not sum to unity at Locus  1"},
+                    "   Allele frequencies do not sum to unity at Locus  1",
+                    "gorvan: the allele frequencies of Locus 1 (GORVAN.IN ends before its line) "
+                    "sum to 0; they must sum to 1 within 0.000001.\n"},
+        RefusedCase{"FrequenciesSummingTo099", WithLine(16, "3 0.2 0.3 0.49"), 1,
+                    "   Allele frequencies do not sum to unity at Locus  2",
+                    "gorvan: the allele frequencies of Locus 2 on line 16 of GORVAN.IN sum to "
+                    "0.99; they must sum to 1 within 0.000001.\n"},
         RefusedCase{"TruncatedInsideAFrequency",
                     PlainDesign().ToText().substr(0, PlainDesign().ToText().size() - 2), 106,
                     "line 16: \"0.\" is not a valid number"},

@@ -238,6 +238,91 @@ TEST(WholeJobTest, DiscardedRunsAreRepeatedUnderTheSameNumber) {
   EXPECT_NE(run.output.find("Run =      5\n Approximate CPU-time: "), std::string::npos);
 }
 
+// A base population that is monomorphic in all but name: every attempt is
+// discarded. The job stops after 10000 discarded attempts in a row, names
+// the cause on standard error and exits with 1, instead of running for ever.
+TEST(WholeJobTest, EndlessDiscardsStopAtTheLimit) {
+  Design design;
+  design.stop_t = 0;
+  design.loci = {{0.999999999, 0.000000001}, {0.999999999, 0.000000001}};
+  design.stop_runs = 5;
+  ScratchDir dir;
+  const RunResult run = RunDesign(dir, design, 3);
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(CountOf(run.output, "Run =      1\n"), 10000);
+  EXPECT_EQ(CountOf(run.output, "Run = "), 10000);
+  EXPECT_NE(run.errors.find("gorvan: 10000 runs in a row were discarded because the pooled "
+                            "samples held a single allele at every locus"),
+            std::string::npos)
+      << run.errors;
+  EXPECT_EQ(UnexpectedErrors(run.errors), "");
+}
+
+// Without --seed the seed comes from the clock; standard error shows it, and
+// giving it back repeats the job byte for byte.
+TEST(WholeJobTest, TheSeedOfEveryJobIsShownAndRepeatsIt) {
+  Design design;
+  design.stop_runs = 3;
+  ScratchDir first, again;
+  first.Write("GORVAN.IN", design.ToText());
+  const RunResult run = RunGorvan(first.path());
+  ASSERT_EQ(run.exit_code, 0) << run.output;
+  const std::string head = "gorvan: seed ";
+  ASSERT_EQ(run.errors.rfind(head, 0), 0u) << run.errors;
+  const std::string seed = run.errors.substr(head.size(), run.errors.find(';') - head.size());
+  EXPECT_EQ(run.errors.substr(0, run.errors.find('\n') + 1),
+            head + seed + "; repeat with --seed " + seed + "\n");
+  const RunResult repeat = RunDesign(again, design, std::stoi(seed));
+  ASSERT_EQ(repeat.exit_code, 0) << repeat.output;
+  EXPECT_EQ(repeat.errors.substr(0, repeat.errors.find('\n') + 1),
+            run.errors.substr(0, run.errors.find('\n') + 1));
+  for (const std::string& name : kAllFiles) EXPECT_EQ(first.Read(name), again.Read(name)) << name;
+}
+
+// A chain that counts fewer steps than 100 x loci x the square root of the
+// genes per table is flagged with a length that would do; at the end the
+// tested loci with an estimated P of 0 are counted (a positive estimate is
+// at least 1 / 20 here, so a printed 0.0000 is an exact 0).
+TEST(WholeJobTest, ShortChainsAreFlaggedAndZeroEstimatesCounted) {
+  Design design;
+  design.iter1 = 10;
+  design.iter2 = 2;
+  design.iter3 = 10;
+  design.drift_size = 10;
+  design.stop_t = 10;  // strong drift: many tables far in the tail
+  design.sample_sizes = {20, 20, 20};
+  design.loci = {{0.5, 0.5}, {0.3, 0.7}, {0.2, 0.3, 0.5}, {0.4, 0.6}, {0.5, 0.5}};
+  design.stop_runs = 10;
+  ScratchDir dir;
+  const RunResult run = RunDesign(dir, design, 5);
+  ASSERT_EQ(run.exit_code, 0) << run.output;
+  EXPECT_NE(run.errors.find("gorvan: warning: the Fisher test's chain counts 20 steps (2 batches "
+                            "of 10, line 3 of GORVAN.IN); with 5 loci and tables of 120 genes at "
+                            "least 5478 are needed"),
+            std::string::npos)
+      << run.errors;
+  EXPECT_NE(run.errors.find("for example 10 2 2739 on line 3."), std::string::npos);
+  int tested = 0, zero = 0;
+  for (const LocusLine& line : ParseLocusTstOut(dir.Read("LOCUSTST.OUT"), true, true)) {
+    if (line.fixed) continue;
+    ++tested;
+    if (line.fisher_p == 0.0) ++zero;
+  }
+  EXPECT_GT(zero, 0);
+  EXPECT_NE(run.errors.find("gorvan: " + std::to_string(zero) + " of " + std::to_string(tested) +
+                            " tested loci had an estimated exact-test P of 0"),
+            std::string::npos)
+      << run.errors;
+
+  // A chain as long as the rule asks draws no warning.
+  design.iter3 = 2739;
+  design.stop_runs = 1;
+  ScratchDir long_chain;
+  const RunResult quiet = RunDesign(long_chain, design, 5);
+  ASSERT_EQ(quiet.exit_code, 0);
+  EXPECT_EQ(quiet.errors.find("warning"), std::string::npos) << quiet.errors;
+}
+
 TEST(WholeJobTest, WithoutDriftSamplesComeFromTheBasePopulation) {
   Design design;
   design.stop_t = 0;

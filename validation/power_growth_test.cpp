@@ -35,7 +35,8 @@ e2e::Design Differentiated(const PowerSetting& setting) {
   design.loci = {{0.5, 0.5}, {0.2, 0.3, 0.5}, {0.1, 0.2, 0.3, 0.4}, {0.7, 0.3}, {0.4, 0.4, 0.2}};
   design.erase = 1;
   design.stop_runs = Pick({.suite = 200, .sanitized = 80, .long_run = 1000});
-  // A chain too short to forget its start would pass here for power.
+  // A chain counting too few steps would pass its inflated rejections here
+  // for power.
   UseValidationChain(design);
   return design;
 }

@@ -19,9 +19,9 @@ struct DesignOutcome {
 DesignOutcome RunDesign(const e2e::Design& design, int seed);
 
 // The Fisher chain of the validation designs. In the test suite it is shorter,
-// with fewer batches, but still counts twenty thousand steps: far fewer and
-// it does not forget the observed table it starts from, which makes the
-// exact test reject too often (see the type I error tests).
+// with fewer batches, but still counts twenty thousand steps: with far fewer
+// the estimated P of a locus in the tail is often 0, which makes the
+// combined exact test reject too often (see the type I error tests).
 void UseValidationChain(e2e::Design& design);
 
 // The all-runs row of the power table.

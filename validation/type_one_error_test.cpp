@@ -124,12 +124,13 @@ TEST(TypeOneError, CombinedExactTestRejectsAboutFivePercentWithoutDrift) {
   table.Print();
 }
 
-// The chain starts at the observed table and moves one gene pair per step.
-// On tables of 400 genes it needs thousands of steps to wander over the
-// tables with the observed margins; a chain counting fewer stays near its
-// start, where an observed table out in the tail finds few tables less
-// probable than itself, and its P comes out too small. The level holds
-// only once the chain is long enough, which this series shows.
+// With few counted steps the estimated P of a locus in the tail is often 0
+// (no step met a table as improbable as the observed one), and Fisher's
+// combination, steep near 0, gains far more from these under-estimates than
+// it loses to the over-estimates: the combined test rejects too often. A
+// longer burn-in does not help (the first two rows); more counted steps do.
+// The level holds only once the chain is long enough, which this series
+// shows.
 TEST(TypeOneError, ExactTestHoldsItsLevelOnceTheChainIsLongEnough) {
   MarkdownTable table(
       "Type I error of the combined exact test against the chain's length "

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "driver/design_json.h"
+#include "driver/read_parameters.h"
 #include "input/parameter_source.h"
-#include "input/read_infile.h"
 #include "report/terminal_console.h"
 #include "textio/program_stop.h"
 #include "textio/runtime_error.h"
@@ -38,7 +38,7 @@ int CheckDesign(std::ostream& out, std::ostream& err) {
   auto state = std::make_unique<State>(console);
   auto noted = std::make_unique<ParameterSource>();
   try {
-    READ_INFILE(*state, *noted);
+    ReadParameters(*state, *noted, err);
   } catch (const ProgramStop& stop) {
     WriteTrimmed(err, console_out.str());
     return stop.exit_code;

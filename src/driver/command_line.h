@@ -1,4 +1,5 @@
-// The command line: no arguments, "--seed N", "--check" or "--help".
+// The command line: no arguments, "--seed N", "--check", "--version" or
+// "--help".
 #pragma once
 
 #include <cstdint>
@@ -8,7 +9,7 @@
 namespace gorvan {
 
 struct CommandLine {
-  enum class Action { kRun, kCheck, kHelp, kUsageError };
+  enum class Action { kRun, kCheck, kVersion, kHelp, kUsageError };
   Action action = Action::kRun;
   std::optional<int32_t> seed;
   std::string error;  // for kUsageError: what was wrong
@@ -16,7 +17,8 @@ struct CommandLine {
 
 CommandLine ParseCommandLine(int argc, const char* const* argv);
 
-// The short usage text (ends in a line end).
+// The usage text: the options, the parameter file's lines, the files
+// written and the exit codes (ends in a line end).
 std::string UsageText();
 
 }  // namespace gorvan

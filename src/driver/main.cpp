@@ -2,14 +2,18 @@
 // into exit codes.
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
+#include "driver/build_info.h"
 #include "driver/check_design.h"
 #include "driver/command_line.h"
 #include "driver/fault_guard.h"
+#include "driver/job_lock.h"
 #include "driver/program.h"
 #include "report/terminal_console.h"
 #include "state/state.h"
+#include "textio/file_size_signal.h"
 #include "textio/program_stop.h"
 #include "textio/runtime_error.h"
 
@@ -20,7 +24,10 @@ int RunJob(const CommandLine& command_line) {
   TerminalConsole console(std::cout, std::cin, isatty(STDOUT_FILENO) == 1);
   // The state is large (the frequency arrays), so it lives on the heap.
   auto state = std::make_unique<State>(console);
+  std::optional<JobLock> lock;  // held until the process ends
   try {
+    lock.emplace();
+    if (!MayRun(*lock, std::cerr)) return kAnotherJobExitCode;
     RunProgram(*state, ProgramOptions{command_line.seed});
   } catch (const ProgramStop& stop) {
     return stop.exit_code;
@@ -32,10 +39,14 @@ int RunJob(const CommandLine& command_line) {
 }
 
 int Dispatch(int argc, char** argv) {
+  ReportFileSizeLimitAsWriteError();
   const CommandLine command_line = ParseCommandLine(argc, argv);
   switch (command_line.action) {
     case CommandLine::Action::kHelp:
       std::cout << UsageText();
+      return 0;
+    case CommandLine::Action::kVersion:
+      std::cout << VersionText();
       return 0;
     case CommandLine::Action::kUsageError:
       std::cerr << "gorvan: " << command_line.error << "\n\n" << UsageText();

@@ -1,7 +1,14 @@
 #include "driver/program.h"
 
 #include <algorithm>
+#include <memory>
+#include <string>
 
+#include "driver/discard_limit.h"
+#include "driver/fisher_chain_advice.h"
+#include "driver/job_notes.h"
+#include "driver/output_preflight.h"
+#include "driver/read_parameters.h"
 #include "input/read_infile.h"
 #include "model/drift.h"
 #include "model/random_source.h"
@@ -28,11 +35,12 @@ void CreateFstFile(State& s) {
   WRITE_FST_HEADER(s);
 }
 
-void TestEveryLocus(State& s) {
+void TestEveryLocus(State& s, FisherZeroTally& zeros) {
   CLEAR_SUM_P_CHI2_DF(s);
   for (s.J = 1; s.J <= s.NUMBLOCI; ++s.J) {
     if (s.FIXED_LOCUS[s.J] == 0) TEST_LOCUS_X(s);
     WRITE_TO_LOCUSTST(s);
+    if (s.FIXED_LOCUS[s.J] == 0) zeros.NoteTestedLocus(s);
     if (s.FIXED_LOCUS[s.J] == 0) SUM_FOR_TOTAL_P(s);
   }
   WRITE_TO_SUMTEST(s);
@@ -49,7 +57,7 @@ void CloseOutputFiles(State& s) {
 
 }  // namespace
 
-bool DoOneRun(State& s) {
+bool DoOneRun(State& s, FisherZeroTally& zeros) {
   for (s.I = 1; s.I <= s.NUMBPOPS; ++s.I) s.NUMB_DIPLOIDS_TO_SAMPLE[s.I] = s.DRIFT_SIZE;
   s.RUN = CheckedAdd(s.RUN, 1);
   s.console.Text("Run = ").Int(s.RUN, 6).EndLine();
@@ -72,14 +80,20 @@ bool DoOneRun(State& s) {
   s.SUM_FST += s.FSTPRIME;
   s.SUM_HT += s.HT;
   s.SUM_HS += s.HS;
-  TestEveryLocus(s);
+  TestEveryLocus(s, zeros);
   return true;
 }
 
 void RunProgram(State& s, const ProgramOptions& options) {
+  std::ostream& notes = *options.notes;
   RANDOMIZE(s, options.seed);
+  const std::string seed = std::to_string(s.RANDSEED);
+  WriteNote(notes, "seed " + seed + "; repeat with --seed " + seed);
   INITIALIZE_ARRAYS(s);
-  READ_INFILE(s);
+  auto noted = std::make_unique<ParameterSource>();
+  ReadParameters(s, *noted, notes);
+  // Nothing of a previous job is replaced unless every file can be written.
+  CheckEveryOutputFileCanBeWritten();
   WRITE_OUTFILE(s);
   CreateFstFile(s);
   INITIALIZE_SUBPOPS(s);
@@ -91,8 +105,10 @@ void RunProgram(State& s, const ProgramOptions& options) {
   s.SUM_HT = 0;
   s.SUM_HS = 0;
   TIMER(s);
+  DiscardLimit discards;
+  FisherZeroTally zeros;
   do {
-    DoOneRun(s);
+    discards.Note(DoOneRun(s, zeros), notes);
   } while (s.RUN != s.STOP_RUNS);
   TIMER(s);
   WRITE_FINAL_RESULTS(s);
@@ -101,6 +117,7 @@ void RunProgram(State& s, const ProgramOptions& options) {
   // The scratch table is deleted under the name it was written with.
   s.INFILE.Assign(kTableFileName);
   s.INFILE.Erase();
+  zeros.Report(s, notes);
 }
 
 }  // namespace gorvan

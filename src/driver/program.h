@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iostream>
 #include <optional>
 
 #include "state/state.h"
@@ -12,6 +13,8 @@ namespace gorvan {
 struct ProgramOptions {
   // Replaces the millisecond tick counter as the seed of the random stream.
   std::optional<int32_t> seed;
+  // Where the lines for people go: the seed, warnings, reasons of stops.
+  std::ostream* notes = &std::cerr;
 };
 
 // The whole job on a fresh state: reads GORVAN.IN, writes every output file
@@ -23,6 +26,8 @@ void RunProgram(State& s, const ProgramOptions& options);
 // parameters and the stream, writes RUN, the run's lines of the detail
 // files, the sums over runs and the tallies. Returns false when the run was
 // discarded because every locus is monomorphic in the pooled samples.
-bool DoOneRun(State& s);
+// `zeros` counts the tested loci whose exact-test P was estimated as 0.
+class FisherZeroTally;
+bool DoOneRun(State& s, FisherZeroTally& zeros);
 
 }  // namespace gorvan

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "state/state.h"
 
@@ -34,6 +35,9 @@ struct ParameterSource {
   // their tokens as written.
   SourcePlace BASEPOP[kMaxLoci + 1][kMaxAlleles + 1];
   std::string BASEPOP_TEXT[kMaxLoci + 1][kMaxAlleles + 1];
+  // For standard error: what the reader let pass that was probably not
+  // meant, and the details of a stop, one line each.
+  std::vector<std::string> notes;
 };
 
 }  // namespace gorvan

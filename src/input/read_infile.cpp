@@ -6,6 +6,7 @@
 
 #include "input/parameter_checks.h"
 #include "input/parameter_source.h"
+#include "input/read_warnings.h"
 #include "input/stop_messages.h"
 #include "state/capacity_check.h"
 #include "textio/checked_math.h"
@@ -58,6 +59,8 @@ void ReadHead(State& s, ParameterSource& src) {
   src.RUN_FISHER = ReadNoted(s.INFILE);
   s.RUN_CHI2 = Narrow(src.RUN_CHI2);
   s.RUN_FISHER = Narrow(src.RUN_FISHER);
+  NoteOddSwitch(src, "chi-square test", src.RUN_CHI2);
+  NoteOddSwitch(src, "Fisher test", src.RUN_FISHER);
   s.INFILE.SkipLine();
 
   src.ERASE_DETAILED_OUTPUT = ReadNoted(s.INFILE);
@@ -93,6 +96,12 @@ void ReadDriftSamplesAndRuns(State& s, ParameterSource& src) {
     src.SAMPLESIZE[pop] = ReadNoted(s.INFILE);
     s.SAMPLESIZE[pop] = Narrow(src.SAMPLESIZE[pop]);
   }
+  if (s.NUMBPOPS > 0) {
+    NoteNumberAfterList(src, s.INFILE,
+                        "the " + std::to_string(s.NUMBPOPS) + " sample sizes (" +
+                            std::to_string(s.NUMBPOPS) + " subpopulations on line " +
+                            std::to_string(src.NUMBPOPS.place.line) + ")");
+  }
   s.INFILE.SkipLine();
 
   src.STOP_RUNS = ReadNoted(s.INFILE);
@@ -115,11 +124,15 @@ void ReadLocus(State& s, ParameterSource& src, int locus) {
     src.BASEPOP[locus][allele] = {s.INFILE.LastTokenLine(), s.INFILE.LastTokenMissing()};
     src.BASEPOP_TEXT[locus][allele] = s.INFILE.LastTokenText();
   }
+  NoteNumberAfterList(src, s.INFILE,
+                      "the " + std::to_string(s.ALLELES_PER_LOCUS[locus]) +
+                          " frequencies of Locus " + std::to_string(locus));
   s.INFILE.SkipLine();
 }
 
 void ReadBasePopulation(State& s, ParameterSource& src) {
   for (int locus = 1; locus <= s.NUMBLOCI; ++locus) ReadLocus(s, src, locus);
+  NoteUnreadLines(src, s.INFILE, s.NUMBLOCI);
 }
 
 // Made only once every locus line has been read.
@@ -144,18 +157,24 @@ void CountStartAlleles(State& s) {
 
 // The sum is held as a double, each step added in extended precision and
 // rounded on storing. A sum that is not a number fails.
-bool FrequenciesSumToOne(const State& s, int locus) {
+double FrequencySum(const State& s, int locus) {
   double X = 0;
   for (int allele = 1; allele <= s.ALLELES_PER_LOCUS[locus]; ++allele) {
     X = static_cast<double>(static_cast<Extended>(X) + s.BASEPOP[locus][allele]);
   }
+  return X;
+}
+
+bool SumsToOne(double X) {
   return std::fabs(static_cast<Extended>(X) - 1.0L) <= kFrequencySumTolerance;
 }
 
 // The first locus that fails is the one reported.
-void CheckFrequencySums(State& s) {
+void CheckFrequencySums(State& s, ParameterSource& src) {
   for (int locus = 1; locus <= s.NUMBLOCI; ++locus) {
-    if (FrequenciesSumToOne(s, locus)) continue;
+    const double X = FrequencySum(s, locus);
+    if (SumsToOne(X)) continue;
+    NoteFrequencySum(src, locus, X, "0.000001");
     WriteFrequencySumMessage(s.console, locus);
     Halt(s);
   }
@@ -185,7 +204,7 @@ void READ_INFILE(State& s, ParameterSource& noted) {
   ReadBasePopulation(s, noted);
   CheckAllelesPerLocus(s);
   CountStartAlleles(s);
-  CheckFrequencySums(s);
+  CheckFrequencySums(s, noted);
   s.INFILE.Close();
   CheckSoundness(s, noted);
   CheckCapacities(s);

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "textio/fresh_file.h"
 #include "textio/runtime_error.h"
 
 namespace gorvan {
@@ -45,15 +46,9 @@ void TextFile::Rewrite() {
 
 void TextFile::RewriteInOnePiece() {
   if (is_open()) Close();
-  // Only a plain file with no other name is replaced by a new one: through
-  // a symbolic link, a device or a second hard link the old file must be
-  // written as Rewrite writes it. Whatever keeps the deletion from working
-  // makes the creation fail too, with the reason Rewrite gives.
-  struct stat info {};
-  if (::lstat(name_.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1) {
-    ::unlink(name_.c_str());
-  }
-  Rewrite();
+  pending_.clear();
+  held_.clear();
+  fd_ = CreateFreshFile(name_);
   hold_lines_ = true;
 }
 
@@ -187,6 +182,21 @@ bool TextFile::LastTokenMissing() const {
 std::string TextFile::LastTokenText() const {
   RequireReader();
   return std::string(reader_->last_token_text());
+}
+
+std::string TextFile::RestOfLine() const {
+  RequireReader();
+  return std::string(reader_->RestOfLine());
+}
+
+std::string TextFile::Unread() const {
+  RequireReader();
+  return std::string(reader_->Unread());
+}
+
+int TextFile::CurrentLine() const {
+  RequireReader();
+  return reader_->line();
 }
 
 }  // namespace gorvan

@@ -36,11 +36,11 @@ class TextFile : public FieldWriter {
   // Creates the file anew for writing, replacing any file of that name.
   void Rewrite();
   // The same for a scratch file that is written in one go and read back at
-  // once: a plain file of that name is deleted and a new one made, which
-  // costs the file system far less than cutting the old one to nothing, and
-  // the lines are held and written in one piece by Close. A link or a
-  // device of that name is written through, as Rewrite does. The failures
-  // are Rewrite's; a failed write shows at Close.
+  // once: whatever stands under the name is removed and a new regular file
+  // of the job's own is made (a link is replaced, never written through;
+  // this also costs the file system far less than cutting the old file to
+  // nothing), and the lines are held and written in one piece by Close. The
+  // failures are Rewrite's; a failed write shows at Close.
   void RewriteInOnePiece();
   // Opens the file for reading from its start; a missing file is error 2,
   // one larger than kLargestReadableFile error 100.
@@ -63,6 +63,11 @@ class TextFile : public FieldWriter {
   bool LastTokenMissing() const;
   // The last number read as it stands in the file (empty when missing).
   std::string LastTokenText() const;
+  // Not consumed: the rest of the current line, and all that is unread.
+  std::string RestOfLine() const;
+  std::string Unread() const;
+  // The 1-based line the reading position stands on.
+  int CurrentLine() const;
 
  protected:
   void EmitLine(std::string_view line) override;

@@ -145,11 +145,10 @@ TEST(TextFileInOnePieceTest, ReplacesTheOldFileAndWritesOnClose) {
   file.Close();
 }
 
-// What is in the way stays in the way, with Rewrite's error numbers: a
-// directory cannot be created over; a link to a full device is written
-// through and fails when the lines are written; a second name of the file
-// sees the new content, as after Rewrite.
-TEST(TextFileInOnePieceTest, DirectoriesLinksAndDevicesAreNotReplaced) {
+// A directory stays in the way, with Rewrite's error number. Anything else
+// under the name is replaced by a new file of the job's own: a second name
+// of an old file and the target of a symbolic link keep what they held.
+TEST(TextFileInOnePieceTest, DirectoriesStayInTheWayLinksAreReplacedNotFollowed) {
   ScopedWorkDir dir;
   TextFile file;
   std::filesystem::create_directory("ADIR");
@@ -159,19 +158,20 @@ TEST(TextFileInOnePieceTest, DirectoriesLinksAndDevicesAreNotReplaced) {
 
   dir.WriteFile("FIRST.TXT", "old");
   std::filesystem::create_hard_link("FIRST.TXT", "SECOND.TXT");
-  file.Assign("SECOND.TXT");
-  file.RewriteInOnePiece();
-  file.Text("new").EndLine();
-  file.Close();
-  EXPECT_EQ(dir.ReadFile("FIRST.TXT"), "new\r\n");
-
-  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  std::filesystem::create_symlink("/dev/full", "FULL.XYZ");
-  file.Assign("FULL.XYZ");
-  file.RewriteInOnePiece();
-  file.Text("x").EndLine();
-  EXPECT_EQ(ErrorNumberOf([&] { file.Close(); }), kDiskWriteError);
-  EXPECT_TRUE(std::filesystem::is_symlink("FULL.XYZ"));
+  dir.WriteFile("TARGET.TXT", "kept");
+  std::filesystem::create_symlink("TARGET.TXT", "LINK.XYZ");
+  std::filesystem::create_symlink("MISSING.TXT", "DANGLING.XYZ");
+  for (const char* name : {"SECOND.TXT", "LINK.XYZ", "DANGLING.XYZ"}) {
+    file.Assign(name);
+    file.RewriteInOnePiece();
+    file.Text("new").EndLine();
+    file.Close();
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(name))) << name;
+    EXPECT_EQ(dir.ReadFile(name), "new\r\n") << name;
+  }
+  EXPECT_EQ(dir.ReadFile("FIRST.TXT"), "old");
+  EXPECT_EQ(dir.ReadFile("TARGET.TXT"), "kept");
+  EXPECT_FALSE(std::filesystem::exists("MISSING.TXT"));
 }
 
 }  // namespace

@@ -146,6 +146,12 @@ std::string TokenReader::ReadLine(size_t capacity) {
   return std::string(text_.substr(start, pos_ - start));
 }
 
+std::string_view TokenReader::RestOfLine() const {
+  size_t end = pos_;
+  while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
+  return text_.substr(pos_, end - pos_);
+}
+
 void TokenReader::SkipLine() {
   while (pos_ < text_.size()) {
     const char c = text_[pos_];

@@ -40,6 +40,12 @@ class TokenReader {
   // Discards everything up to and including the next line end.
   void SkipLine();
 
+  // What stands between the reading position and the next line end (or the
+  // end), not consumed: the rest of the current line.
+  std::string_view RestOfLine() const;
+  // Everything not yet read.
+  std::string_view Unread() const { return text_.substr(pos_); }
+
   bool AtEnd() const { return pos_ >= text_.size(); }
   // The 1-based line the next character stands on.
   int line() const { return line_; }
