@@ -1,0 +1,214 @@
+"""Runs a sweep's jobs as the tasks of a Slurm array job.
+
+Every job gets its own directory under the work directory, which must be on
+a file system the compute nodes share with this machine: gorvan-plan writes
+GORVAN.IN there, the task runs gorvan in it and leaves gorvan's output files,
+its standard output and error, and its exit code (written last, by rename, so
+its presence means gorvan has finished). The runner watches the array with
+squeue and reports each task as it ends. A task that ends without a recorded
+exit code (cancelled, out of time, node lost) is reported with its Slurm state
+and the last lines of its Slurm log.
+"""
+
+import dataclasses
+import os
+import pathlib
+import shlex
+import sys
+import time
+
+from . import slurm_commands
+from .checker import write_parameter_file
+from .runners import JobOutcome
+
+MARKER = ".gorvan-plan-task"  # marks a directory this runner may clear and reuse
+STDOUT_FILE = "gorvan.stdout"
+STDERR_FILE = "gorvan.stderr"
+EXIT_FILE = "gorvan.exit"
+# A file written on a compute node may take a few seconds to show on another
+# machine of a network file system; a finished task is given this long.
+SHARED_FILE_GRACE_SECONDS = 60
+LOG_TAIL_LINES = 10
+NO_EXIT_CODE = -1
+
+TASK_SCRIPT = """\
+#!/bin/bash
+# One task of a gorvan-plan sweep: runs gorvan in the directory named on line
+# (first argument + task id + 1) of the task list, with that line's arguments,
+# then records gorvan's exit code there.
+line=$(sed -n "$(( $1 + SLURM_ARRAY_TASK_ID + 1 ))p" {task_list})
+eval "set -- $line"
+cd "$1" || exit 1
+shift
+echo "gorvan-plan task ${{SLURM_ARRAY_JOB_ID}}_${{SLURM_ARRAY_TASK_ID}} in $PWD on $(hostname)"
+{binary} "$@" >{stdout} 2>{stderr}
+code=$?
+echo "$code" >{exit_file}.part && mv {exit_file}.part {exit_file}
+echo "gorvan exited with code $code"
+exit "$code"
+"""
+
+
+@dataclasses.dataclass(frozen=True)
+class SlurmOptions:
+    workdir: pathlib.Path
+    partition: str | None = None
+    time: str | None = None
+    cpus_per_task: int | None = None
+    sbatch_args: tuple[str, ...] = ()
+
+    def sbatch_options(self, job_name, log_pattern):
+        options = [f"--job-name={job_name}", f"--output={log_pattern}", f"--chdir={self.workdir}"]
+        if self.partition:
+            options.append(f"--partition={self.partition}")
+        if self.time:
+            options.append(f"--time={self.time}")
+        if self.cpus_per_task:
+            options.append(f"--cpus-per-task={self.cpus_per_task}")
+        return options + list(self.sbatch_args)
+
+
+@dataclasses.dataclass
+class _Task:
+    spec: object
+    directory: pathlib.Path
+    job_id: str = ""
+    task_id: int = 0
+    ended_at: float | None = None  # when Slurm first reported it ended
+
+    @property
+    def slurm_name(self):
+        return f"{self.job_id}_{self.task_id}"
+
+
+class SlurmRunner:
+    def __init__(self, binary, options, poll_seconds=(1.0, 15.0), log=sys.stderr):
+        self.binary = pathlib.Path(binary).resolve()
+        self.options = dataclasses.replace(options, workdir=pathlib.Path(options.workdir).resolve())
+        self.poll_seconds = poll_seconds
+        self.log = log
+        self.job_ids = []
+        self.job_name = None
+        self.cancelled = False
+
+    def run(self, specs, on_finished):
+        specs = list(specs)
+        if not specs:
+            return
+        submission = self._new_submission_directory()
+        tasks = [_Task(spec, self._prepare_job_directory(spec)) for spec in specs]
+        task_list = submission / "tasks"
+        task_list.write_text("".join(shlex.join([str(task.directory), *task.spec.args]) + "\n"
+                                     for task in tasks))
+        script = submission / "task.sh"
+        script.write_text(TASK_SCRIPT.format(
+            task_list=shlex.quote(str(task_list)), binary=shlex.quote(str(self.binary)),
+            stdout=STDOUT_FILE, stderr=STDERR_FILE, exit_file=EXIT_FILE))
+        script.chmod(0o755)
+        self._submit(tasks, script, submission / "logs")
+        self._watch(tasks, submission / "logs", on_finished)
+
+    def cancel(self):
+        """Cancels every array job this runner submitted (idempotent)."""
+        self.cancelled = True
+        if self.job_ids:
+            slurm_commands.cancel_jobs(self.job_ids)
+        elif self.job_name:
+            slurm_commands.cancel_by_name(self.job_name)
+
+    def _new_submission_directory(self):
+        stamp = time.strftime("%Y%m%d-%H%M%S") + f"-{os.getpid()}"
+        submission = self.options.workdir / "slurm" / stamp
+        (submission / "logs").mkdir(parents=True)
+        self.job_name = f"gorvan-plan-{stamp}"
+        return submission
+
+    def _prepare_job_directory(self, spec):
+        directory = self.options.workdir / spec.name
+        if directory.exists():
+            if not (directory / MARKER).exists():
+                raise slurm_commands.SlurmError(
+                    f"{directory} exists and was not made by gorvan-plan; choose another --workdir")
+            for entry in directory.iterdir():  # a job directory holds files only
+                entry.unlink()
+        directory.mkdir(parents=True, exist_ok=True)
+        (directory / MARKER).write_text("")
+        write_parameter_file(directory, spec.parameter_text)
+        return directory
+
+    def _submit(self, tasks, script, logs):
+        """One array job, or several when the sweep has more tasks than the
+        cluster allows in one array."""
+        chunk = slurm_commands.max_array_size()
+        options = self.options.sbatch_options(self.job_name, f"{logs}/%A_%a.log")
+        for first in range(0, len(tasks), chunk):
+            part = tasks[first:first + chunk]
+            job_id = slurm_commands.submit_array(script, len(part), options, [str(first)])
+            self.job_ids.append(job_id)
+            for task_id, task in enumerate(part):
+                task.job_id, task.task_id = job_id, task_id
+        print(f"submitted {len(tasks)} tasks to Slurm as array job {', '.join(self.job_ids)}; "
+              f"logs in {logs}", file=self.log, flush=True)
+
+    def _watch(self, tasks, logs, on_finished):
+        waiting = {(task.job_id, task.task_id): task for task in tasks}
+        started = time.monotonic()
+        while waiting and not self.cancelled:
+            fastest, slowest = self.poll_seconds
+            time.sleep(min(slowest, max(fastest, (time.monotonic() - started) / 10)))
+            states = slurm_commands.queued_task_states(self.job_ids)
+            if states is None:
+                continue  # the controller may be busy; ask again later
+            for key, task in list(waiting.items()):
+                outcome = self._outcome_if_ended(task, states.get(key), logs)
+                if outcome is not None:
+                    del waiting[key]
+                    on_finished(outcome)
+
+    def _outcome_if_ended(self, task, queued_state, logs):
+        """The task's outcome once it has ended for good, else None."""
+        state = queued_state
+        if state is None:  # no longer listed: ask the accounting, if any
+            state = slurm_commands.accounted_task_state(task.job_id, task.task_id) or "UNKNOWN"
+        if state not in slurm_commands.TERMINAL_STATES and state != "UNKNOWN":
+            return None
+        exit_code = _read_exit_code(task.directory)
+        if exit_code is None and state in ("COMPLETED", "FAILED", "UNKNOWN"):
+            # Ended by itself: its exit code may not have reached this machine yet.
+            if task.ended_at is None:
+                task.ended_at = time.monotonic()
+            if time.monotonic() - task.ended_at < SHARED_FILE_GRACE_SECONDS:
+                return None
+        return self._outcome(task, state, exit_code, logs / f"{task.slurm_name}.log")
+
+    def _outcome(self, task, state, exit_code, log):
+        stderr = _read_text(task.directory / STDERR_FILE)
+        if exit_code != 0:
+            recorded = ("no exit code recorded" if exit_code is None
+                        else f"gorvan's exit code {exit_code}")
+            stderr += (f"{'' if not stderr or stderr.endswith(chr(10)) else chr(10)}"
+                       f"last lines of the Slurm log {log}:\n{_tail(log)}"
+                       f"Slurm task {task.slurm_name} ended {state} ({recorded})\n")
+        return JobOutcome(spec=task.spec, directory=task.directory,
+                          returncode=NO_EXIT_CODE if exit_code is None else exit_code,
+                          console=_read_text(task.directory / STDOUT_FILE), stderr=stderr)
+
+
+def _read_exit_code(directory):
+    text = _read_text(directory / EXIT_FILE).strip()
+    return int(text) if text.lstrip("-").isdigit() else None
+
+
+def _read_text(path):
+    try:
+        return path.read_bytes().decode("utf-8", "surrogateescape")
+    except FileNotFoundError:
+        return ""
+
+
+def _tail(path):
+    try:
+        lines = path.read_text(errors="replace").splitlines()[-LOG_TAIL_LINES:]
+    except FileNotFoundError:
+        lines = []
+    return "".join(f"    {line}\n" for line in lines) if lines else "    (empty or not found)\n"
