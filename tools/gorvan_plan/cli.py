@@ -283,10 +283,11 @@ def run_sweep(args):
     print(f"{PROG}: {len(plans)} settings, {len(jobs)} jobs, {args.jobs} at a time; every "
           f"setting runs with seed {args.seed} (shared random numbers give smoother curves)",
           file=sys.stderr)
-    sweep.progress = progress_module.Progress(
-        sum(progress_module.job_cost(design) for _, design in jobs), len(plans))
-    sweep.collector.emit_finished()
+    sweep.collector.emit_finished()          # resumed rows, before any progress is shown
     sweep.write_csv()
+    sweep.progress = progress_module.Progress(
+        sum(progress_module.job_cost(design) for _, design in jobs), len(plans),
+        already=len(sweep.rows))
     workdir, made_workdir = job_folder(args)
     runner = make_runner(args, workdir)
     try:

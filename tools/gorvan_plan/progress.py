@@ -14,6 +14,8 @@ def job_cost(design):
 
 
 def _duration(seconds):
+    if seconds != seconds:       # nothing done yet to estimate from
+        return "? s"
     seconds = int(round(seconds))
     if seconds < 120:
         return f"{seconds} s"
@@ -23,11 +25,11 @@ def _duration(seconds):
 
 
 class Progress:
-    def __init__(self, total_cost, settings, stream=sys.stderr):
+    def __init__(self, total_cost, settings, already=0, stream=sys.stderr):
         self.total_cost = max(total_cost, 1e-9)
         self.done_cost = 0.0
         self.settings = settings
-        self.finished_settings = 0
+        self.finished_settings = already
         self.started = time.monotonic()
         self.stream = stream
 
