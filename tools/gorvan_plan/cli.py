@@ -19,6 +19,8 @@ from . import collect
 from . import design as design_module
 from . import jobs as jobs_module
 from . import plot
+from . import slurm_commands
+from . import slurm_options
 from . import progress as progress_module
 from . import table
 from .runners import LocalRunner
@@ -93,6 +95,7 @@ def parser():
                                           "folder beside the CSV, removed at the end)")
     result.add_argument("--binary", default=default_binary(),
                         help="the gorvan program (default: build/release/gorvan)")
+    slurm_options.add_arguments(result)
     return result
 
 
@@ -123,6 +126,9 @@ def check_arguments(args):
         raise Refusal(f"--csv {args.csv}: the folder {csv_folder} does not exist")
     if args.resume and not os.path.isfile(args.csv):
         raise Refusal(f"--resume: there is no {args.csv} to resume")
+    problem = slurm_options.argument_problem(args)
+    if problem:
+        raise Refusal(problem)
     if args.plot:
         try:
             plot.check_path(args.plot)
@@ -203,6 +209,8 @@ def resumed_parts(args, plans, null_plans):
 
 def make_runner(args, workdir):
     """The one place where the runner is chosen."""
+    if args.slurm:
+        return slurm_options.make_runner(args, workdir)
     return LocalRunner(args.binary, args.jobs, workdir)
 
 
@@ -280,7 +288,8 @@ def run_sweep(args):
     if args.resume:
         print(f"{PROG}: {len(power_done)} of {len(plans)} settings taken from {args.csv}",
               file=sys.stderr)
-    print(f"{PROG}: {len(plans)} settings, {len(jobs)} jobs, {args.jobs} at a time; every "
+    at_once = "as one Slurm array job" if args.slurm else f"{args.jobs} at a time"
+    print(f"{PROG}: {len(plans)} settings, {len(jobs)} jobs, {at_once}; every "
           f"setting runs with seed {args.seed} (shared random numbers give smoother curves)",
           file=sys.stderr)
     sweep.collector.emit_finished()          # resumed rows, before any progress is shown
@@ -299,6 +308,10 @@ def run_sweep(args):
         print(f"\n{PROG}: interrupted; {len(sweep.rows)} of {len(plans)} finished settings are "
               f"in {args.csv} (run again with --resume to go on)", file=sys.stderr)
         return 130
+    except slurm_commands.SlurmError as error:
+        clean_up(workdir, made_workdir, jobs, sweep.collector)
+        print(f"{PROG}: error: {error}", file=sys.stderr)
+        return 2 if not runner.job_ids else 1
     clean_up(workdir, made_workdir, jobs, sweep.collector)
     return report(args, sweep, pyplot, base, len(plans))
 

@@ -14,6 +14,7 @@ import dataclasses
 import os
 import pathlib
 import shlex
+import shutil
 import sys
 import time
 
@@ -28,7 +29,10 @@ EXIT_FILE = "gorvan.exit"
 # A file written on a compute node may take a few seconds to show on another
 # machine of a network file system; a finished task is given this long.
 SHARED_FILE_GRACE_SECONDS = 60
-LOG_TAIL_LINES = 10
+LOG_TAIL_LINES = 5
+# After scancel, how long to wait for the tasks to stop writing into their
+# directories (Slurm sends SIGTERM, then SIGKILL after its KillWait).
+CANCEL_WAIT_SECONDS = 20
 NO_EXIT_CODE = -1
 
 TASK_SCRIPT = """\
@@ -89,13 +93,14 @@ class SlurmRunner:
         self.log = log
         self.job_ids = []
         self.job_name = None
+        self.submission = None
         self.cancelled = False
 
     def run(self, specs, on_finished):
         specs = list(specs)
         if not specs:
             return
-        submission = self._new_submission_directory()
+        submission = self.submission = self._new_submission_directory()
         tasks = [_Task(spec, self._prepare_job_directory(spec)) for spec in specs]
         task_list = submission / "tasks"
         task_list.write_text("".join(shlex.join([str(task.directory), *task.spec.args]) + "\n"
@@ -106,19 +111,33 @@ class SlurmRunner:
             stdout=STDOUT_FILE, stderr=STDERR_FILE, exit_file=EXIT_FILE))
         script.chmod(0o755)
         self._submit(tasks, script, submission / "logs")
-        self._watch(tasks, submission / "logs", on_finished)
+        if self._watch(tasks, submission / "logs", on_finished):
+            shutil.rmtree(submission, ignore_errors=True)  # no failure to look into
 
     def cancel(self):
-        """Cancels every array job this runner submitted (idempotent)."""
+        """Cancels every array job this runner submitted and waits a little
+        for their tasks to stop (idempotent)."""
         self.cancelled = True
         if self.job_ids:
             slurm_commands.cancel_jobs(self.job_ids)
+            self._wait_until_stopped()
         elif self.job_name:
             slurm_commands.cancel_by_name(self.job_name)
+        if self.submission is not None:
+            shutil.rmtree(self.submission, ignore_errors=True)
+
+    def _wait_until_stopped(self):
+        deadline = time.monotonic() + CANCEL_WAIT_SECONDS
+        while time.monotonic() < deadline:
+            states = slurm_commands.queued_task_states(self.job_ids)
+            if states is not None and all(state in slurm_commands.TERMINAL_STATES
+                                          for state in states.values()):
+                return
+            time.sleep(0.5)
 
     def _new_submission_directory(self):
         stamp = time.strftime("%Y%m%d-%H%M%S") + f"-{os.getpid()}"
-        submission = self.options.workdir / "slurm" / stamp
+        submission = self.options.workdir / f"slurm-{stamp}"
         (submission / "logs").mkdir(parents=True)
         self.job_name = f"gorvan-plan-{stamp}"
         return submission
@@ -129,9 +148,8 @@ class SlurmRunner:
             if not (directory / MARKER).exists():
                 raise slurm_commands.SlurmError(
                     f"{directory} exists and was not made by gorvan-plan; choose another --workdir")
-            for entry in directory.iterdir():  # a job directory holds files only
-                entry.unlink()
-        directory.mkdir(parents=True, exist_ok=True)
+            shutil.rmtree(directory)
+        directory.mkdir(parents=True)
         (directory / MARKER).write_text("")
         write_parameter_file(directory, spec.parameter_text)
         return directory
@@ -143,15 +161,21 @@ class SlurmRunner:
         options = self.options.sbatch_options(self.job_name, f"{logs}/%A_%a.log")
         for first in range(0, len(tasks), chunk):
             part = tasks[first:first + chunk]
-            job_id = slurm_commands.submit_array(script, len(part), options, [str(first)])
+            try:
+                job_id = slurm_commands.submit_array(script, len(part), options, [str(first)])
+            except slurm_commands.SlurmError:
+                slurm_commands.cancel_jobs(self.job_ids)  # no sweep runs half-submitted
+                raise
             self.job_ids.append(job_id)
             for task_id, task in enumerate(part):
                 task.job_id, task.task_id = job_id, task_id
-        print(f"submitted {len(tasks)} tasks to Slurm as array job {', '.join(self.job_ids)}; "
+        print(f"gorvan-plan: submitted {len(tasks)} tasks to Slurm as array job {', '.join(self.job_ids)}; "
               f"logs in {logs}", file=self.log, flush=True)
 
     def _watch(self, tasks, logs, on_finished):
+        """Reports each task as it ends; True when every one succeeded."""
         waiting = {(task.job_id, task.task_id): task for task in tasks}
+        all_succeeded = True
         started = time.monotonic()
         while waiting and not self.cancelled:
             fastest, slowest = self.poll_seconds
@@ -163,7 +187,13 @@ class SlurmRunner:
                 outcome = self._outcome_if_ended(task, states.get(key), logs)
                 if outcome is not None:
                     del waiting[key]
+                    if outcome.returncode != 0:
+                        all_succeeded = False
+                        # Said at once: a cluster sweep may have hours still to go.
+                        print(f"gorvan-plan: job {task.spec.name}: "
+                              f"{outcome.stderr.splitlines()[-1]}", file=self.log, flush=True)
                     on_finished(outcome)
+        return all_succeeded and not waiting
 
     def _outcome_if_ended(self, task, queued_state, logs):
         """The task's outcome once it has ended for good, else None."""
