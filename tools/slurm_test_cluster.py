@@ -168,8 +168,11 @@ class SingleNodeCluster:
     def _launch(self, name, command):
         log = open(self.scratch / "log" / f"{name}.console", "wb")
         with log:
+            # Started in the scratch directory, so that the job step daemons
+            # slurmd forks off (which outlive it) can be told apart as ours.
             process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=log,
                                        stderr=subprocess.STDOUT, env=self.environment,
+                                       cwd=self.scratch,
                                        start_new_session=True)  # Ctrl-C reaches us only
         self.processes.append((name, process))
 
@@ -204,13 +207,62 @@ class SingleNodeCluster:
         return "\n".join(parts)
 
     def stop(self):
-        """Stops every daemon this cluster started (by its process id),
-        newest first, then removes the scratch directory."""
+        """Cancels the jobs still queued, stops every daemon this cluster
+        started (by its process id), newest first, and removes the scratch
+        directory."""
+        if self._controller_running():
+            self._cancel_all_jobs()
         while self.processes:
             _, process = self.processes.pop()
             _stop_process(process)
+        if self.scratch is not None:
+            for pid in _processes_within(self.scratch):
+                _stop_pid(pid)
         if self.scratch is not None and not os.environ.get("GORVAN_KEEP_SLURM_SCRATCH"):
             shutil.rmtree(self.scratch, ignore_errors=True)
+
+
+    def _controller_running(self):
+        return any(name == "slurmctld" and process.poll() is None
+                   for name, process in self.processes)
+
+    def _cancel_all_jobs(self, wait_seconds=20):
+        """Every job here is the test's: a job left running would keep its
+        step daemon and processes alive after slurmd has stopped."""
+        def unfinished():
+            result = subprocess.run([_program("squeue"), "--noheader", "--format=%i"],
+                                    env=self.environment, capture_output=True, text=True)
+            return result.returncode == 0 and result.stdout.strip() != ""
+        if not unfinished():
+            return
+        subprocess.run([_program("scancel"), f"--user={os.geteuid()}"], env=self.environment,
+                       capture_output=True)
+        deadline = time.monotonic() + wait_seconds
+        while unfinished() and time.monotonic() < deadline:
+            time.sleep(0.2)
+
+
+def _processes_within(scratch):
+    """Process ids of what this cluster left behind: job step daemons work in
+    the scratch directory, job scripts lie in its spool."""
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit() or int(entry) == os.getpid():
+            continue
+        try:
+            cwd = os.readlink(f"/proc/{entry}/cwd")
+            with open(f"/proc/{entry}/cmdline", "rb") as file:
+                command = file.read().decode(errors="replace")
+        except OSError:
+            continue  # gone meanwhile, or not ours to look at
+        if cwd == str(scratch) or cwd.startswith(f"{scratch}/") or str(scratch) in command:
+            found.append(int(entry))
+    return found
+
+
+def _stop_pid(pid):
+    with contextlib.suppress(ProcessLookupError):
+        os.kill(pid, signal.SIGKILL)
 
 
 def _stop_process(process, grace_seconds=10):

@@ -110,7 +110,11 @@ class SlurmRunner:
             task_list=shlex.quote(str(task_list)), binary=shlex.quote(str(self.binary)),
             stdout=STDOUT_FILE, stderr=STDERR_FILE, exit_file=EXIT_FILE))
         script.chmod(0o755)
-        self._submit(tasks, script, submission / "logs")
+        try:
+            self._submit(tasks, script, submission / "logs")
+        except slurm_commands.SlurmError:
+            shutil.rmtree(submission, ignore_errors=True)
+            raise
         if self._watch(tasks, submission / "logs", on_finished):
             shutil.rmtree(submission, ignore_errors=True)  # no failure to look into
 

@@ -1,0 +1,212 @@
+#!/usr/bin/python3
+"""gorvan-plan --slurm on a single-node Slurm cluster started on this machine
+for the test (tools/slurm_test_cluster.py), with the gorvan program named by
+the GORVAN_BINARY environment variable (ctest sets it).
+
+The cluster needs root and Debian's slurm-wlm and munge: without them the
+test is skipped (exit code 77, which ctest reports as skipped), except in CI
+(CI=true), where they are installed and their absence is a failure."""
+
+import atexit
+import csv
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+TOOLS = os.path.dirname(os.path.abspath(__file__))
+TOOL = os.path.join(TOOLS, "gorvan-plan")
+sys.path.insert(0, TOOLS)
+
+import slurm_test_cluster  # noqa: E402
+from gorvan_plan_test import tiny  # noqa: E402
+
+BINARY = os.environ.get("GORVAN_BINARY", "")
+IN_CI = os.environ.get("CI") == "true"
+SKIPPED = 77
+SWEEP = ("--vary", "samples=10,20", "--runs", "6", "--seed", "5", "--shards", "2")
+
+# Stands in for gorvan: the first job to start waits (as a long job would)
+# until Slurm stops it, after saying which array task it is; every other call
+# runs the real program.
+HOLDING_PROGRAM = """\
+#!/bin/sh
+case " $* " in *" --check "*) exec {binary} "$@";; esac
+if mkdir {hold}/held 2>/dev/null; then
+  echo "${{SLURM_ARRAY_JOB_ID}}_${{SLURM_ARRAY_TASK_ID}} $$" >{hold}/held/task.part
+  mv {hold}/held/task.part {hold}/held/task
+  exec sleep 600
+fi
+exec {binary} "$@"
+"""
+
+cluster = None
+
+
+def setUpModule():
+    global cluster
+    if not (BINARY and os.access(BINARY, os.X_OK)):
+        raise unittest.SkipTest("set GORVAN_BINARY to the built gorvan program") if not IN_CI \
+            else RuntimeError("GORVAN_BINARY names no program")
+    # ctest stops a test that runs too long with SIGTERM: stop the daemons then too.
+    signal.signal(signal.SIGTERM, signal.default_int_handler)
+    cluster = slurm_test_cluster.SingleNodeCluster()
+    atexit.register(cluster.stop)
+    started = time.monotonic()
+    cluster.start()
+    print(f"single-node cluster up in {time.monotonic() - started:.1f} s", file=sys.stderr)
+
+
+def tearDownModule():
+    if cluster is not None:
+        cluster.stop()
+
+
+def running(pid):
+    """Whether the process runs (a zombie waiting for its parent does not)."""
+    try:
+        with open(f"/proc/{pid}/stat") as file:
+            return file.read().rpartition(")")[2].split()[0] != "Z"
+    except FileNotFoundError:
+        return False
+
+
+def read_rows(path):
+    with open(path, newline="") as file:
+        return list(csv.DictReader(file))
+
+
+class SlurmSweep(unittest.TestCase):
+    def setUp(self):
+        self.scratch = tempfile.TemporaryDirectory(prefix="gorvan-plan-slurm-test-")
+        self.dir = self.scratch.name
+        self.base = self.write("BASE.IN", tiny())
+
+    def tearDown(self):
+        self.scratch.cleanup()
+
+    def write(self, name, text):
+        path = os.path.join(self.dir, name)
+        with open(path, "w") as file:
+            file.write(text)
+        return path
+
+    def command(self, csv_name, *args, binary=BINARY):
+        return [TOOL, self.base, "--binary", binary, "--csv", os.path.join(self.dir, csv_name),
+                *SWEEP, *args]
+
+    def tool(self, csv_name, *args, binary=BINARY):
+        return subprocess.run(self.command(csv_name, *args, binary=binary), capture_output=True,
+                              text=True, stdin=subprocess.DEVNULL, env=cluster.environment,
+                              timeout=300)
+
+    def start_tool(self, csv_name, *args, binary=BINARY):
+        return subprocess.Popen(self.command(csv_name, *args, binary=binary),
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                                stdin=subprocess.DEVNULL, env=cluster.environment)
+
+    def local_csv(self):
+        """The same sweep and shards run on this machine, without Slurm."""
+        done = self.tool("local.csv", "--jobs", "2")
+        self.assertEqual(done.returncode, 0, done.stderr)
+        with open(os.path.join(self.dir, "local.csv")) as file:
+            return file.read()
+
+    def holding_program(self):
+        hold = os.path.join(self.dir, "hold")
+        os.mkdir(hold)
+        path = self.write("holding-gorvan", HOLDING_PROGRAM.format(binary=BINARY, hold=hold))
+        os.chmod(path, 0o755)
+        return path, os.path.join(hold, "held", "task")
+
+    def wait_for_held_task(self, process, task_file):
+        """The array task ('job_task') and process id of the held job."""
+        deadline = time.monotonic() + 120
+        while not os.path.exists(task_file):
+            if process.poll() is not None or time.monotonic() > deadline:
+                process.kill()
+                self.fail("no job started under Slurm:\n" + process.communicate()[1]
+                          + cluster.logs_tail())
+            time.sleep(0.1)
+        with open(task_file) as file:
+            task, pid = file.read().split()
+        return task, int(pid)
+
+    def queued_states(self):
+        done = subprocess.run(["squeue", "--noheader", "--array", "--states=all",
+                               "--format=%i %T"], capture_output=True, text=True,
+                              env=cluster.environment, check=True)
+        return dict(line.split() for line in done.stdout.splitlines())
+
+    def test_sweep_on_the_cluster_gives_the_tallies_of_the_same_shards_run_here(self):
+        done = self.tool("slurm.csv", "--slurm", "--time", "5", "--cpus-per-task", "1",
+                         "--sbatch-arg=--comment=gorvan-plan test")
+        self.assertEqual(done.returncode, 0, done.stderr + cluster.logs_tail())
+        self.assertIn("4 jobs, as one Slurm array job", done.stderr)
+        progress = [line for line in done.stderr.splitlines() if line.startswith("[")]
+        self.assertEqual(len(progress), 2, done.stderr)
+        with open(os.path.join(self.dir, "slurm.csv")) as file:
+            on_cluster = file.read()
+        self.assertEqual([row["shards"] for row in read_rows(os.path.join(self.dir, "slurm.csv"))],
+                         ["2", "2"])
+        self.assertEqual(on_cluster, self.local_csv())
+        # The jobs' folders beside the CSV are gone once every job is read.
+        self.assertEqual(sorted(os.listdir(self.dir)), ["BASE.IN", "local.csv", "slurm.csv"])
+
+    def test_a_cancelled_task_is_reported_and_resume_runs_only_what_is_missing(self):
+        holding, task_file = self.holding_program()
+        process = self.start_tool("slurm.csv", "--slurm", binary=holding)
+        task, _ = self.wait_for_held_task(process, task_file)
+        subprocess.run(["scancel", task], env=cluster.environment, check=True)
+        stdout, stderr = process.communicate(timeout=120)
+        self.assertEqual(process.returncode, 1, stderr)
+        self.assertIn(f"Slurm task {task} ended CANCELLED (no exit code recorded)", stderr)
+        self.assertIn("CANCELLED AT", stderr)  # the tail of the task's Slurm log
+        self.assertIn("--resume", stderr)
+        kept = read_rows(os.path.join(self.dir, "slurm.csv"))
+        self.assertEqual(len(kept), 1, stdout)
+
+        resumed = self.tool("slurm.csv", "--slurm", "--resume", binary=holding)
+        self.assertEqual(resumed.returncode, 0, resumed.stderr)
+        self.assertIn("1 of 2 settings taken from", resumed.stderr)
+        self.assertIn("submitted 2 tasks", resumed.stderr)  # the missing setting's shards
+        with open(os.path.join(self.dir, "slurm.csv")) as file:
+            self.assertEqual(file.read(), self.local_csv())
+
+    def test_interrupt_cancels_the_array_job_and_exits_130(self):
+        holding, task_file = self.holding_program()
+        process = self.start_tool("slurm.csv", "--slurm", binary=holding)
+        task, pid = self.wait_for_held_task(process, task_file)
+        process.send_signal(signal.SIGINT)
+        _, stderr = process.communicate(timeout=120)
+        self.assertEqual(process.returncode, 130, stderr)
+        self.assertNotIn("Traceback", stderr)
+        job = task.split("_")[0]
+        states = {name: state for name, state in self.queued_states().items()
+                  if name.split("_")[0] == job}
+        self.assertEqual(states[task], "CANCELLED", states)
+        self.assertFalse({"PENDING", "RUNNING", "COMPLETING"} & set(states.values()), states)
+        self.assertFalse(running(pid), "the held job still runs")
+
+    def test_a_submission_sbatch_refuses_runs_nothing(self):
+        done = self.tool("slurm.csv", "--slurm", "--partition", "no-such-partition")
+        self.assertEqual(done.returncode, 2, done.stderr)
+        self.assertIn("sbatch refused", done.stderr)
+        self.assertIn("partition", done.stderr)
+        self.assertNotIn("Traceback", done.stderr)
+        self.assertEqual(sorted(os.listdir(self.dir)), ["BASE.IN", "slurm.csv"])
+
+
+def main():
+    reason = slurm_test_cluster.missing_requirements()
+    if reason and not IN_CI:
+        print(f"SKIPPED: {reason}", file=sys.stderr)
+        return SKIPPED
+    return 0 if unittest.main(exit=False).result.wasSuccessful() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
