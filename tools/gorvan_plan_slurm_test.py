@@ -191,13 +191,19 @@ class SlurmSweep(unittest.TestCase):
         self.assertFalse({"PENDING", "RUNNING", "COMPLETING"} & set(states.values()), states)
         self.assertFalse(running(pid), "the held job still runs")
 
-    def test_a_submission_sbatch_refuses_runs_nothing(self):
-        done = self.tool("slurm.csv", "--slurm", "--partition", "no-such-partition")
-        self.assertEqual(done.returncode, 2, done.stderr)
-        self.assertIn("sbatch refused", done.stderr)
-        self.assertIn("partition", done.stderr)
-        self.assertNotIn("Traceback", done.stderr)
-        self.assertEqual(sorted(os.listdir(self.dir)), ["BASE.IN", "slurm.csv"])
+    def test_refused_submissions_run_nothing(self):
+        for args, reason in (
+                (("--slurm", "--partition", "no-such-partition"), "sbatch refused"),
+                (("--slurm", "--sbatch-arg=--output=elsewhere.log"), "sets --output itself"),
+                (("--slurm", "--sbatch-arg=-a0-3"), "sets -a itself"),
+                (("--partition", "test"), "--partition needs --slurm")):
+            with self.subTest(args=args):
+                done = self.tool("slurm.csv", *args)
+                self.assertEqual(done.returncode, 2, done.stderr)
+                self.assertIn(reason, done.stderr)
+                self.assertNotIn("Traceback", done.stderr)
+                self.assertFalse({"PENDING", "RUNNING"} & set(self.queued_states().values()))
+                self.assertLessEqual(set(os.listdir(self.dir)), {"BASE.IN", "slurm.csv"})
 
 
 def main():

@@ -6,6 +6,8 @@ import shutil
 from .slurm_runner import SlurmOptions, SlurmRunner
 
 SLURM_ONLY = ("partition", "time", "cpus_per_task", "sbatch_arg")
+# sbatch options the runner sets itself: the tasks, their logs and folder.
+OWN_SBATCH_OPTIONS = ("--array", "-a", "--output", "-o", "--chdir", "-D", "--wrap")
 
 
 def add_arguments(parser):
@@ -38,10 +40,27 @@ def argument_problem(args):
         return None
     if args.cpus_per_task is not None and args.cpus_per_task < 1:
         return f"--cpus-per-task {args.cpus_per_task}: at least 1"
+    for argument in args.sbatch_arg:
+        option = _own_option(argument)
+        if option:
+            return (f"--sbatch-arg={argument}: gorvan-plan sets {option} itself "
+                    "(the array's tasks, their logs and folders)")
     for command in ("sbatch", "squeue", "scancel"):
         if shutil.which(command) is None:
             return (f"--slurm: {command} is not on the PATH; run gorvan-plan on a machine "
                     "that submits Slurm jobs (a login node)")
+    return None
+
+
+def _own_option(argument):
+    """The runner's own sbatch option that `argument` would set, if any
+    ("--output=x", "-ox" and "-o" all set --output)."""
+    for option in OWN_SBATCH_OPTIONS:
+        if option.startswith("--"):
+            if argument.split("=")[0] == option:
+                return option
+        elif argument.startswith(option):
+            return option
     return None
 
 
