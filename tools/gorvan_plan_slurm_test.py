@@ -9,19 +9,25 @@ test is skipped (exit code 77, which ctest reports as skipped), except in CI
 
 import atexit
 import csv
+import io
 import os
+import pathlib
+import shutil
 import signal
 import subprocess
 import sys
 import tempfile
 import time
 import unittest
+from unittest import mock
 
 TOOLS = os.path.dirname(os.path.abspath(__file__))
 TOOL = os.path.join(TOOLS, "gorvan-plan")
 sys.path.insert(0, TOOLS)
 
 import slurm_test_cluster  # noqa: E402
+from gorvan_plan import slurm_commands, slurm_runner  # noqa: E402
+from gorvan_plan.runners import JobSpec  # noqa: E402
 from gorvan_plan_test import tiny  # noqa: E402
 
 BINARY = os.environ.get("GORVAN_BINARY", "")
@@ -43,14 +49,14 @@ fi
 exec {binary} "$@"
 """
 
+NO_CLUSTER = slurm_test_cluster.missing_requirements()
 cluster = None
 
 
-def setUpModule():
+def start_cluster():
     global cluster
     if not (BINARY and os.access(BINARY, os.X_OK)):
-        raise unittest.SkipTest("set GORVAN_BINARY to the built gorvan program") if not IN_CI \
-            else RuntimeError("GORVAN_BINARY names no program")
+        raise RuntimeError("set GORVAN_BINARY to the built gorvan program")
     # ctest stops a test that runs too long with SIGTERM: stop the daemons then too.
     signal.signal(signal.SIGTERM, signal.default_int_handler)
     cluster = slurm_test_cluster.SingleNodeCluster()
@@ -58,11 +64,6 @@ def setUpModule():
     started = time.monotonic()
     cluster.start()
     print(f"single-node cluster up in {time.monotonic() - started:.1f} s", file=sys.stderr)
-
-
-def tearDownModule():
-    if cluster is not None:
-        cluster.stop()
 
 
 def running(pid):
@@ -79,7 +80,75 @@ def read_rows(path):
         return list(csv.DictReader(file))
 
 
+class TaskEnd(unittest.TestCase):
+    """How an ended task is read, whatever Slurm still says about it."""
+
+    def setUp(self):
+        self.scratch = tempfile.TemporaryDirectory(prefix="gorvan-plan-task-end-")
+        self.workdir = pathlib.Path(self.scratch.name)
+        self.runner = slurm_runner.SlurmRunner(
+            "/bin/true", slurm_runner.SlurmOptions(workdir=self.workdir), log=io.StringIO())
+
+    def tearDown(self):
+        self.scratch.cleanup()
+
+    def task(self, exit_text):
+        directory = self.workdir / "job"
+        directory.mkdir()
+        if exit_text is not None:
+            (directory / slurm_runner.EXIT_FILE).write_text(exit_text)
+        (directory / slurm_runner.STDERR_FILE).write_text("gorvan's message\n")
+        return slurm_runner._Task(JobSpec("job", "", ()), directory, "41", 3)
+
+    def test_state_and_exit_code_of_an_ended_task(self):
+        grace = slurm_runner.SHARED_FILE_GRACE_SECONDS
+        # squeue's state (None: no longer listed), sacct's, the exit file,
+        # seconds since Slurm said it ended; then the exit code reported and
+        # the last line of standard error, or None while the task counts as
+        # not ended yet.
+        for queued, accounted, exit_text, ended, code, last_line in (
+                ("RUNNING", None, None, None, None, None),
+                ("COMPLETING", None, "0\n", None, None, None),
+                ("COMPLETED", None, "0\n", None, 0, "gorvan's message"),
+                ("FAILED", None, "106\n", None, 106,
+                 "Slurm task 41_3 ended FAILED (gorvan's exit code 106)"),
+                # The exit file may reach a login node after Slurm's word.
+                ("COMPLETED", None, None, None, None, None),
+                ("COMPLETED", None, None, grace + 1, -1,
+                 "Slurm task 41_3 ended COMPLETED (no exit code recorded)"),
+                ("CANCELLED", None, None, None, -1,
+                 "Slurm task 41_3 ended CANCELLED (no exit code recorded)"),
+                # Forgotten by the controller: accounting, else the exit file.
+                (None, "TIMEOUT", None, None, -1,
+                 "Slurm task 41_3 ended TIMEOUT (no exit code recorded)"),
+                (None, None, "0\n", None, 0, "gorvan's message"),
+                (None, None, None, None, None, None),
+                (None, None, None, grace + 1, -1,
+                 "Slurm task 41_3 ended UNKNOWN (no exit code recorded)")):
+            with self.subTest(queued=queued, accounted=accounted, exit_text=exit_text,
+                              ended=ended):
+                task = self.task(exit_text)
+                if ended is not None:
+                    task.ended_at = time.monotonic() - ended
+                with mock.patch.object(slurm_commands, "accounted_task_state",
+                                       return_value=accounted):
+                    outcome = self.runner._outcome_if_ended(task, queued, self.workdir)
+                if code is None:
+                    self.assertIsNone(outcome)
+                else:
+                    self.assertEqual(outcome.returncode, code)
+                    self.assertEqual(outcome.stderr.splitlines()[-1], last_line)
+                    self.assertTrue(outcome.stderr.startswith("gorvan's message\n"))
+                shutil.rmtree(task.directory)
+
+
+@unittest.skipIf(NO_CLUSTER and not IN_CI, NO_CLUSTER)
 class SlurmSweep(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        start_cluster()
+        cls.addClassCleanup(cluster.stop)
+
     def setUp(self):
         self.scratch = tempfile.TemporaryDirectory(prefix="gorvan-plan-slurm-test-")
         self.dir = self.scratch.name
@@ -207,11 +276,12 @@ class SlurmSweep(unittest.TestCase):
 
 
 def main():
-    reason = slurm_test_cluster.missing_requirements()
-    if reason and not IN_CI:
-        print(f"SKIPPED: {reason}", file=sys.stderr)
+    if not unittest.main(exit=False).result.wasSuccessful():
+        return 1
+    if NO_CLUSTER and not IN_CI:
+        print(f"SKIPPED the sweeps on a cluster: {NO_CLUSTER}", file=sys.stderr)
         return SKIPPED
-    return 0 if unittest.main(exit=False).result.wasSuccessful() else 1
+    return 0
 
 
 if __name__ == "__main__":
