@@ -137,7 +137,8 @@ class SingleNodeCluster:
         reason = missing_requirements()
         if reason:
             raise RuntimeError(reason)
-        self.scratch = pathlib.Path(tempfile.mkdtemp(prefix="gorvan-slurm-", dir=self.scratch_parent))
+        self.scratch = pathlib.Path(tempfile.mkdtemp(prefix="gorvan-slurm-",
+                                                     dir=self.scratch_parent))
         os.chmod(self.scratch, 0o755)  # job scripts of any user may read the conf
         for sub in ("state", "spool", "log"):
             (self.scratch / sub).mkdir(mode=0o700)

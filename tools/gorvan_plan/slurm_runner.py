@@ -173,8 +173,9 @@ class SlurmRunner:
             self.job_ids.append(job_id)
             for task_id, task in enumerate(part):
                 task.job_id, task.task_id = job_id, task_id
-        print(f"gorvan-plan: submitted {len(tasks)} tasks to Slurm as array job {', '.join(self.job_ids)}; "
-              f"logs in {logs}", file=self.log, flush=True)
+        arrays = "array job" if len(self.job_ids) == 1 else "array jobs"
+        print(f"gorvan-plan: submitted {len(tasks)} tasks to Slurm as {arrays} "
+              f"{', '.join(self.job_ids)}; logs in {logs}", file=self.log, flush=True)
 
     def _watch(self, tasks, logs, on_finished):
         """Reports each task as it ends; True when every one succeeded."""
@@ -220,8 +221,10 @@ class SlurmRunner:
         if exit_code != 0:
             recorded = ("no exit code recorded" if exit_code is None
                         else f"gorvan's exit code {exit_code}")
-            stderr += (f"{'' if not stderr or stderr.endswith(chr(10)) else chr(10)}"
-                       f"last lines of the Slurm log {log}:\n{_tail(log)}"
+            if stderr and not stderr.endswith("\n"):
+                stderr += "\n"
+            # The state comes last: callers show the end of a failed job's text.
+            stderr += (f"last lines of the Slurm log {log}:\n{_tail(log)}"
                        f"Slurm task {task.slurm_name} ended {state} ({recorded})\n")
         return JobOutcome(spec=task.spec, directory=task.directory,
                           returncode=NO_EXIT_CODE if exit_code is None else exit_code,
