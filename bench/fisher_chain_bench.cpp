@@ -1,14 +1,14 @@
 // Steps per second of the Fisher chain: the straightforward chain (the
 // baseline), the fast chain, and both side by side with their ratio.
-#include <benchmark/benchmark.h>
-
 #include <string>
 
+#include <benchmark/benchmark.h>
+
 #include "side_by_side.h"
-#include "tests/fisher_chain.h"
-#include "tests/fisher_chain_fast.h"
-#include "tests/fisher_input.h"
-#include "tests/universal_rng_block.h"
+#include "stats/fisher/fisher_chain.h"
+#include "stats/fisher/fisher_chain_fast.h"
+#include "stats/fisher/fisher_input.h"
+#include "stats/fisher/internal/universal_rng_block.h"
 
 namespace gorvan {
 namespace {
@@ -124,7 +124,7 @@ void BM_FisherChainSideBySide(benchmark::State& state) {
   }
   const double steps = static_cast<double>(steps_per_chain * state.iterations());
   ReportSideBySide(state, "steps", steps, straightforward_seconds, fast_seconds);
-  const bool avx2 = !tuning.portable_generator && UniversalRngBlock::ProcessorHasAvx2();
+  const bool avx2 = !tuning.portable_generator && FastestVectorCode() == VectorCode::kAvx2;
   state.SetLabel(std::string(table == 0   ? "10x10"
                              : table == 1 ? "4x3"
                                           : "2x2") +

@@ -1,18 +1,20 @@
 // Draws per second of one sampling pass: 10 populations x 10 loci x 2000
 // genes, with 2, 12 and 50 equally frequent alleles per locus (the search
 // for the allele grows with their number).
-#include <benchmark/benchmark.h>
-
 #include <cstring>
 #include <memory>
 #include <sstream>
 #include <string>
 
-#include "side_by_side.h"
-#include "driver/state.h"
+#include <benchmark/benchmark.h>
+
 #include "model/drift.h"
 #include "model/gene_drawing.h"
+#include "model/gene_drawing_fast.h"
 #include "model/random_source.h"
+#include "report/terminal_console.h"
+#include "side_by_side.h"
+#include "state/state.h"
 
 namespace gorvan {
 namespace {
@@ -25,7 +27,7 @@ constexpr int64_t kDrawsPerPass = int64_t{kPops} * kLoci * 2 * kDiploids;
 struct SamplingModel {
   std::ostringstream console_out;
   std::istringstream console_in;
-  Console console{console_out, console_in, false};
+  TerminalConsole console{console_out, console_in, false};
   std::unique_ptr<State> s = std::make_unique<State>(console);
 
   explicit SamplingModel(int alleles) {

@@ -3,10 +3,10 @@
 // does not count, and the report carries both rates and their ratio.
 #pragma once
 
-#include <benchmark/benchmark.h>
+#include <string>
 #include <time.h>
 
-#include <string>
+#include <benchmark/benchmark.h>
 
 namespace gorvan {
 

@@ -2,19 +2,20 @@
 // (written by TEST_LOCUS_X, read back by the chi-square test and by the
 // Fisher test's reader) against the whole test of the locus, both tests on,
 // with a chain of 1000/100/1000, on a 10 x 10 table of 2000 genes per row.
-#include <benchmark/benchmark.h>
-#include <time.h>
-
 #include <memory>
 #include <sstream>
+#include <time.h>
 
-#include "driver/state.h"
+#include <benchmark/benchmark.h>
+
 #include "model/drift.h"
 #include "model/random_source.h"
-#include "tests/chisquare.h"
-#include "tests/fisher_input.h"
-#include "tests/locus_tests.h"
-#include "textio/scoped_work_dir.h"
+#include "report/terminal_console.h"
+#include "state/state.h"
+#include "stats/chisquare/chisquare.h"
+#include "stats/fisher/fisher_input.h"
+#include "stats/table/locus_tests.h"
+#include "testing/scoped_work_dir.h"
 
 namespace gorvan {
 namespace {
@@ -25,7 +26,7 @@ constexpr int kAlleles = 10;
 struct LocusModel {
   std::ostringstream console_out;
   std::istringstream console_in;
-  Console console{console_out, console_in, false};
+  TerminalConsole console{console_out, console_in, false};
   std::unique_ptr<State> s = std::make_unique<State>(console);
 
   LocusModel() {

@@ -2,10 +2,10 @@
 // subpopulations drifting at an effective size of 16383, samples of 16383
 // diploids in all. The job runs to its end, every file is complete, and the
 // memory stays bounded: the state is of fixed size, nothing grows.
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "harness.h"
 #include "output_files.h"

@@ -6,12 +6,12 @@
 // "Runtime error" line and a line naming the file and the system's reason,
 // and no sanitizer report. None of them relies on file permissions: the
 // tests also run as root.
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "harness.h"
 #include "parameter_file.h"
@@ -19,8 +19,8 @@
 namespace gorvan::e2e {
 namespace {
 
-const std::vector<std::string> kOutputFiles = {"GORVAN.OUT",   "FST.OUT",     "SUBPOPS.OUT",
-                                               "SAMPLES.OUT",  "LOCUSTST.OUT", "SUMTEST.OUT",
+const std::vector<std::string> kOutputFiles = {"GORVAN.OUT",  "FST.OUT",      "SUBPOPS.OUT",
+                                               "SAMPLES.OUT", "LOCUSTST.OUT", "SUMTEST.OUT",
                                                "CONTTAB.XYZ"};
 
 // A job that takes a moment: two loci, three samples, short chains.

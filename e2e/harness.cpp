@@ -1,16 +1,15 @@
 #include "harness.h"
 
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace gorvan::e2e {
 namespace {
@@ -33,8 +32,8 @@ RunResult RunGorvan(const std::filesystem::path& dir, const std::vector<std::str
 RunResult RunGorvan(const std::filesystem::path& dir, const Launch& launch) {
   // Standard streams go through files outside the working directory, so the
   // directory holds only what the program itself leaves there.
-  const std::filesystem::path io = std::filesystem::temp_directory_path() /
-                                   ("gorvan-e2e-io-" + std::to_string(::getpid()));
+  const std::filesystem::path io =
+      std::filesystem::temp_directory_path() / ("gorvan-e2e-io-" + std::to_string(::getpid()));
   std::filesystem::create_directories(io);
   { std::ofstream(io / "stdin", std::ios::binary) << launch.input; }
 

@@ -9,9 +9,9 @@
 namespace gorvan::e2e {
 
 struct RunResult {
-  int exit_code = -1;   // the exit status, or 128 + signal number
-  std::string output;   // standard output (the console)
-  std::string errors;   // standard error
+  int exit_code = -1;       // the exit status, or 128 + signal number
+  std::string output;       // standard output (the console)
+  std::string errors;       // standard error
   long peak_memory_kb = 0;  // the program's largest resident set
 };
 

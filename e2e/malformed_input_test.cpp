@@ -3,12 +3,12 @@
 // other bases, numbers beyond 32 bits, negative zero, NaN and infinities.
 // Each has its expected outcome: the job runs as for the plain file, or the
 // program stops with the right exit code and a message saying what is wrong.
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "harness.h"
 #include "parameter_file.h"
@@ -123,26 +123,27 @@ Design WithLocus2(std::vector<double> frequencies) {
 
 INSTANTIATE_TEST_SUITE_P(
     Variants, AcceptedInputTest,
-    testing::Values(
-        AcceptedCase{"CrOnlyLineEnds", PlainDesign().ToText("\r")},
-        AcceptedCase{"CrLfLineEnds", PlainDesign().ToText("\r\n")},
-        AcceptedCase{"Tabs", Retokenised('\t', "")},
-        AcceptedCase{"PlusSigns", Retokenised(' ', "+")},
-        // 2 loci, 3 populations, 10 diploids each, 2 runs, in four bases.
-        AcceptedCase{"OtherBases", [] {
-                       std::string text = WithLine(7, "$2");
-                       std::vector<std::string> lines = SplitLf(text);
-                       lines[7] = "0x3";
-                       lines[10] = "%1010 &12 $A";
-                       lines[11] = "0X2";
-                       return JoinLf(lines);
-                     }()},
-        // Negative zero is zero: a switch of -0, a frequency of -0.0.
-        AcceptedCase{"NegativeZero", [] {
-                       std::vector<std::string> lines = SplitLf(PlainDesign().ToText());
-                       lines[4] = "-0";
-                       return JoinLf(lines);
-                     }()}),
+    testing::Values(AcceptedCase{"CrOnlyLineEnds", PlainDesign().ToText("\r")},
+                    AcceptedCase{"CrLfLineEnds", PlainDesign().ToText("\r\n")},
+                    AcceptedCase{"Tabs", Retokenised('\t', "")},
+                    AcceptedCase{"PlusSigns", Retokenised(' ', "+")},
+                    // 2 loci, 3 populations, 10 diploids each, 2 runs, in four bases.
+                    AcceptedCase{"OtherBases",
+                                 [] {
+                                   std::string text = WithLine(7, "$2");
+                                   std::vector<std::string> lines = SplitLf(text);
+                                   lines[7] = "0x3";
+                                   lines[10] = "%1010 &12 $A";
+                                   lines[11] = "0X2";
+                                   return JoinLf(lines);
+                                 }()},
+                    // Negative zero is zero: a switch of -0, a frequency of -0.0.
+                    AcceptedCase{"NegativeZero",
+                                 [] {
+                                   std::vector<std::string> lines = SplitLf(PlainDesign().ToText());
+                                   lines[4] = "-0";
+                                   return JoinLf(lines);
+                                 }()}),
     [](const testing::TestParamInfo<AcceptedCase>& info) { return std::string(info.param.name); });
 
 TEST(MalformedInputTest, NegativeZeroFrequencyIsAnAbsentAllele) {

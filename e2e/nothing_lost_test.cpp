@@ -3,10 +3,10 @@
 // file, is on disk. A job cut short by a file-size quota is compared with the
 // same job (same seed) run to its end: each of its files must be the
 // complete job's file up to the point of failure, and not one line shorter.
-#include <gtest/gtest.h>
-
 #include <map>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "harness.h"
 #include "parameter_file.h"
@@ -17,7 +17,7 @@ namespace {
 constexpr int kRuns = 20;
 constexpr int kLoci = 2;
 
-const char* const kFiles[] = {"GORVAN.OUT",   "FST.OUT",     "SUBPOPS.OUT",
+const char* const kFiles[] = {"GORVAN.OUT",  "FST.OUT",      "SUBPOPS.OUT",
                               "SAMPLES.OUT", "LOCUSTST.OUT", "SUMTEST.OUT"};
 
 Design TwentyRuns() {

@@ -1,9 +1,9 @@
 #include "output_files.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <sstream>
+
+#include <gtest/gtest.h>
 
 #include "harness.h"
 
@@ -49,8 +49,8 @@ std::string Field(const std::string& line, int first, int last) {
   const std::string slice = line.substr(first - 1, last - first + 1);
   const size_t start = slice.find_first_not_of(' ');
   if (start == std::string::npos || slice.find(' ', start) != std::string::npos) {
-    ADD_FAILURE() << "columns " << first << "-" << last << " hold no right-aligned field: ["
-                  << line << "]";
+    ADD_FAILURE() << "columns " << first << "-" << last << " hold no right-aligned field: [" << line
+                  << "]";
     return "";
   }
   if (first > 1 && start == 0 && line[first - 2] != ' ') {
@@ -89,14 +89,13 @@ std::vector<LocusLine> ParseLocusTstOut(const std::string& text, bool chi2_on, b
     return result;
   }
   EXPECT_EQ(lines[0], "");
-  EXPECT_EQ(lines[1],
-            "    Run  Locus      Chi2 Chi2_df   Chi2_P      Fisher_P        SE");
+  EXPECT_EQ(lines[1], "    Run  Locus      Chi2 Chi2_df   Chi2_P      Fisher_P        SE");
   for (size_t i = 2; i < lines.size(); ++i) {
     const std::string& l = lines[i];
     LocusLine line{IntField(l, 1, 7), IntField(l, 8, 14), false, {}, {}, {}, {}, {}};
     if (l.size() == 55 && l.substr(14) == std::string(8, ' ') + "**" + std::string(6, ' ') + "**" +
-                                               std::string(7, ' ') + "**" + std::string(12, ' ') +
-                                               "**") {
+                                              std::string(7, ' ') + "**" + std::string(12, ' ') +
+                                              "**") {
       line.fixed = true;
       result.push_back(line);
       continue;
@@ -135,8 +134,16 @@ std::vector<SumLine> ParseSumTestOut(const std::string& text, bool chi2_on, bool
   for (size_t i = 2; i < lines.size(); ++i) {
     const std::string& l = lines[i];
     EXPECT_EQ(l.size(), 28u + 34u + (fisher_on ? 40u : 41u)) << l;
-    SumLine line{IntField(l, 1, 7), IntField(l, 8, 13), NumberField(l, 14, 21),
-                 NumberField(l, 22, 28), {}, {}, {}, {}, {}, {}};
+    SumLine line{IntField(l, 1, 7),
+                 IntField(l, 8, 13),
+                 NumberField(l, 14, 21),
+                 NumberField(l, 22, 28),
+                 {},
+                 {},
+                 {},
+                 {},
+                 {},
+                 {}};
     if (chi2_on) {
       line.sum_chi2 = NumberField(l, 29, 38);
       line.sum_df = IntField(l, 39, 50);

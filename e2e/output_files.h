@@ -24,8 +24,8 @@ std::vector<FstLine> ParseFstOut(const std::string& text);
 
 struct LocusLine {
   int run, locus;
-  bool fixed;                       // "**" marks
-  std::optional<double> chi2, p;    // chi-square columns, when written
+  bool fixed;                     // "**" marks
+  std::optional<double> chi2, p;  // chi-square columns, when written
   std::optional<int> df;
   std::optional<double> fisher_p, se;
 };

@@ -1,10 +1,10 @@
 // The whole job, end to end: the built program on parameter files of the
 // tests' own, and every output file read back and cross-checked.
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <set>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "harness.h"
 #include "output_files.h"
@@ -13,7 +13,7 @@
 namespace gorvan::e2e {
 namespace {
 
-const std::vector<std::string> kAllFiles = {"FST.OUT",     "GORVAN.IN",    "GORVAN.OUT",
+const std::vector<std::string> kAllFiles = {"FST.OUT",      "GORVAN.IN",   "GORVAN.OUT",
                                             "LOCUSTST.OUT", "SAMPLES.OUT", "SUBPOPS.OUT",
                                             "SUMTEST.OUT"};
 
@@ -128,8 +128,8 @@ void CheckWholeJob(const ScratchDir& dir, const Design& design) {
     const SumLine& sum = sums[r];
     EXPECT_EQ(sum.loci, facts.tested_loci);
     EXPECT_EQ(sum.alleles, facts.alleles_present);
-    EXPECT_NEAR(sum.alleles_per_locus, static_cast<double>(facts.alleles_present) / facts.tested_loci,
-                0.005);
+    EXPECT_NEAR(sum.alleles_per_locus,
+                static_cast<double>(facts.alleles_present) / facts.tested_loci, 0.005);
     if (chi2_on) {
       EXPECT_NEAR(*sum.sum_chi2, chi2_sum, 0.0005 * (loci + 1));
       EXPECT_EQ(*sum.sum_df, df_sum);
@@ -140,8 +140,9 @@ void CheckWholeJob(const ScratchDir& dir, const Design& design) {
       EXPECT_LE(*sum.sum_ln_fisher, fisher_high + 0.0001);
     }
     const bool all_polymorphic = facts.tested_loci == loci;
-    const int classes[] = {0, all_polymorphic && facts.alleles_present == design.AlleleTotal() ? 1 : -1,
-                           all_polymorphic ? 2 : 3};
+    const int classes[] = {
+        0, all_polymorphic && facts.alleles_present == design.AlleleTotal() ? 1 : -1,
+        all_polymorphic ? 2 : 3};
     for (int c : classes) {
       if (c < 0) continue;
       ++by_class[c].runs;

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <new>
 
-#include "driver/state.h"
-#include "report/console.h"
+#include "report/terminal_console.h"
+#include "state/state.h"
 
 namespace gorvan::fuzz {
 

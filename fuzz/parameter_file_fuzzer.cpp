@@ -11,14 +11,13 @@
 #include <string>
 
 #include "driver/program.h"
-#include "driver/program_stop.h"
-#include "driver/state.h"
-#include "input/read_infile.h"
-#include "report/console.h"
-#include "textio/runtime_error.h"
-#include "textio/scoped_work_dir.h"
-
 #include "fuzz_support.h"
+#include "input/read_infile.h"
+#include "report/terminal_console.h"
+#include "state/state.h"
+#include "testing/scoped_work_dir.h"
+#include "textio/program_stop.h"
+#include "textio/runtime_error.h"
 
 namespace {
 
@@ -89,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::ostringstream console_out;
   std::istringstream console_in;
-  gorvan::Console console(console_out, console_in, false);
+  gorvan::TerminalConsole console(console_out, console_in, false);
   gorvan::fuzz::FreshState s(console);
   gorvan::INITIALIZE_ARRAYS(*s);
   try {

@@ -11,17 +11,17 @@
 #include <sstream>
 #include <string>
 
-#include "driver/program_stop.h"
-#include "driver/state.h"
-#include "report/console.h"
-#include "tests/chisquare.h"
-#include "tests/fisher_chain.h"
-#include "tests/fisher_input.h"
-#include "tests/locus_tests.h"
-#include "textio/runtime_error.h"
-#include "textio/scoped_work_dir.h"
-
 #include "fuzz_support.h"
+#include "report/terminal_console.h"
+#include "state/state.h"
+#include "stats/chisquare/chisquare.h"
+#include "stats/fisher/fisher_chain.h"
+#include "stats/fisher/fisher_input.h"
+#include "stats/table/locus_tests.h"
+#include "stats/table/table_file.h"
+#include "testing/scoped_work_dir.h"
+#include "textio/program_stop.h"
+#include "textio/runtime_error.h"
 
 namespace {
 
@@ -78,8 +78,8 @@ void CheckAcceptedFisherTable(const gorvan::FisherInput& in) {
 }
 
 void RunShortChain(const gorvan::FisherInput& in) {
-  if (in.MEM < 0 || static_cast<int64_t>(in.MEM) + static_cast<int64_t>(in.B) * in.C >
-                        kLongestChainRun) {
+  if (in.MEM < 0 ||
+      static_cast<int64_t>(in.MEM) + static_cast<int64_t>(in.B) * in.C > kLongestChainRun) {
     return;
   }
   try {
@@ -87,7 +87,8 @@ void RunShortChain(const gorvan::FisherInput& in) {
     Require(result.HM >= 0 && result.HM <= 1, "an estimate outside 0..1");
     Require(result.HECA >= 0, "a standard error that is negative or not a number");
   } catch (const gorvan::RuntimeError& error) {
-    Require(error.number() == gorvan::kArithmeticOverflow, "an unexpected run-time error in the chain");
+    Require(error.number() == gorvan::kArithmeticOverflow,
+            "an unexpected run-time error in the chain");
   }
 }
 
@@ -119,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::ostringstream console_out;
   std::istringstream console_in;  // a pause in the tail probability returns at once
-  gorvan::Console console(console_out, console_in, false);
+  gorvan::TerminalConsole console(console_out, console_in, false);
   gorvan::fuzz::FreshState s(console);
   // Both tests read the same file, as they do for one locus.
   ReadForChiSquare(*s);

@@ -38,8 +38,6 @@ CountInterval BinomialInterval(int n, double p, double coverage) {
   return interval;
 }
 
-double ProportionStandardError(double share, int n) {
-  return std::sqrt(share * (1 - share) / n);
-}
+double ProportionStandardError(double share, int n) { return std::sqrt(share * (1 - share) / n); }
 
 }  // namespace gorvan::validation

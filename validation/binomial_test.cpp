@@ -1,8 +1,8 @@
 #include "binomial.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+
+#include <gtest/gtest.h>
 
 namespace gorvan::validation {
 namespace {

@@ -2,12 +2,12 @@
 // the expected Fst is 1 - (1 - 1/(2 Ne))^t. The F'st reached by the
 // program's drift, averaged over runs, must agree with it within a few
 // standard errors of that average, for weak and strong drift alike.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "markdown_table.h"
 #include "program_runs.h"
@@ -53,9 +53,9 @@ Average AverageFst(const std::vector<e2e::FstLine>& lines) {
 }
 
 TEST(Drift, AverageFstReachesTheExpectedFstWithinItsStandardError) {
-  MarkdownTable table("Drift: average F'st over runs against 1 - (1 - 1/(2 Ne))^t",
-                      {"Ne", "t", "Runs", "Expected Fst", "Average F'st", "Standard error",
-                       "Difference / SE"});
+  MarkdownTable table(
+      "Drift: average F'st over runs against 1 - (1 - 1/(2 Ne))^t",
+      {"Ne", "t", "Runs", "Expected Fst", "Average F'st", "Standard error", "Difference / SE"});
   // From weak drift to the loss of most alleles.
   const std::vector<DriftSetting> settings = {{200, 4}, {50, 10}, {100, 30}, {10, 5}, {25, 40}};
   for (const DriftSetting& setting : settings) {

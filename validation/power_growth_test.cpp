@@ -3,11 +3,11 @@
 // fixed differentiation, larger samples mean the same. Each step must gain
 // more than twice the standard error of the difference, so that the growth
 // is not a chance ordering of nearly equal figures.
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "binomial.h"
 #include "markdown_table.h"
@@ -50,8 +50,8 @@ Power MeasurePower(const PowerSetting& setting) {
 }
 
 void ExpectClearGain(double before, double after, int runs, const char* test) {
-  const double se = std::hypot(ProportionStandardError(before, runs),
-                               ProportionStandardError(after, runs));
+  const double se =
+      std::hypot(ProportionStandardError(before, runs), ProportionStandardError(after, runs));
   EXPECT_GT(after - before, 2 * se) << test << ": " << before << " -> " << after;
 }
 

@@ -1,8 +1,8 @@
 #include "program_runs.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+
+#include <gtest/gtest.h>
 
 #include "harness.h"
 #include "validation_scale.h"
@@ -19,8 +19,8 @@ DesignOutcome RunDesign(const e2e::Design& design, int seed) {
     return outcome;
   }
   outcome.completed = true;
-  outcome.report = e2e::ParseGorvanOut(dir.Read("GORVAN.OUT"), design.run_chi2 == 1,
-                                       design.run_fisher == 1);
+  outcome.report =
+      e2e::ParseGorvanOut(dir.Read("GORVAN.OUT"), design.run_chi2 == 1, design.run_fisher == 1);
   if (dir.Exists("FST.OUT")) outcome.fst_out = dir.Read("FST.OUT");
   if (dir.Exists("SUMTEST.OUT")) outcome.sumtest_out = dir.Read("SUMTEST.OUT");
   return outcome;

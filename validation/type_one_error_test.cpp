@@ -5,11 +5,11 @@
 // is reported beside it: with rare alleles and unequal samples its small
 // expected counts inflate it, which is a property of the chi-square test,
 // not of the program.
-#include <gtest/gtest.h>
-
 #include <string>
 #include <utility>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "binomial.h"
 #include "markdown_table.h"
@@ -62,11 +62,9 @@ std::vector<NullDesign> NullDesigns() {
        false},
       // The design of the worked example and of the power curve in the docs.
       {"two rare alleles, 4 x 30 diploids",
-       WithoutDrift({30, 30, 30, 30}, {{0.5, 0.5},
-                                       {0.2, 0.3, 0.5},
-                                       {0.1, 0.2, 0.3, 0.4},
-                                       {0.995, 0.005},
-                                       {0.9, 0.08, 0.02}}),
+       WithoutDrift(
+           {30, 30, 30, 30},
+           {{0.5, 0.5}, {0.2, 0.3, 0.5}, {0.1, 0.2, 0.3, 0.4}, {0.995, 0.005}, {0.9, 0.08, 0.02}}),
        false},
   };
 }
@@ -106,9 +104,8 @@ TEST(TypeOneError, CombinedExactTestRejectsAboutFivePercentWithoutDrift) {
     // The program's own figure, from the power table.
     const CountInterval accepted = BinomialInterval(runs, 0.05, 0.99);
     EXPECT_LE(*all_runs->fisher_count, accepted.high) << "the exact test rejects too often";
-    const int floor = null_design.nearly_continuous
-                          ? accepted.low
-                          : BinomialInterval(runs, 0.025, 0.99).low;
+    const int floor =
+        null_design.nearly_continuous ? accepted.low : BinomialInterval(runs, 0.025, 0.99).low;
     EXPECT_GE(*all_runs->fisher_count, floor) << "the exact test is far too conservative";
 
     // The whole lower tail of the combined P values, from SUMTEST.OUT: at no
@@ -134,9 +131,10 @@ TEST(TypeOneError, CombinedExactTestRejectsAboutFivePercentWithoutDrift) {
 // probable than itself, and its P comes out too small. The level holds
 // only once the chain is long enough, which this series shows.
 TEST(TypeOneError, ExactTestHoldsItsLevelOnceTheChainIsLongEnough) {
-  MarkdownTable table("Type I error of the combined exact test against the chain's length "
-                      "(common alleles, 4 x 50 diploids)",
-                      {"Burn-in", "Batches x steps", "Counted steps", "Runs", "Fisher P<0.05"});
+  MarkdownTable table(
+      "Type I error of the combined exact test against the chain's length "
+      "(common alleles, 4 x 50 diploids)",
+      {"Burn-in", "Batches x steps", "Counted steps", "Runs", "Fisher P<0.05"});
   const std::vector<std::vector<int>> chains = {
       {100, 10, 100}, {1000, 10, 100}, {100, 10, 1000}, {100, 20, 1000}, {1000, 100, 1000}};
   for (const std::vector<int>& chain : chains) {
@@ -150,9 +148,10 @@ TEST(TypeOneError, ExactTestHoldsItsLevelOnceTheChainIsLongEnough) {
     ASSERT_TRUE(outcome.completed);
     const e2e::PowerRow* all_runs = AllRunsRow(outcome.report);
     ASSERT_NE(all_runs, nullptr);
-    table.AddRow({std::to_string(chain[0]), std::to_string(chain[1]) + " x " +
-                  std::to_string(chain[2]), std::to_string(chain[1] * chain[2]),
-                  std::to_string(all_runs->runs), Fixed(*all_runs->fisher_share, 4)});
+    table.AddRow({std::to_string(chain[0]),
+                  std::to_string(chain[1]) + " x " + std::to_string(chain[2]),
+                  std::to_string(chain[1] * chain[2]), std::to_string(all_runs->runs),
+                  Fixed(*all_runs->fisher_share, 4)});
     if (chain[1] * chain[2] >= 20000) {
       const CountInterval accepted = BinomialInterval(all_runs->runs, 0.05, 0.99);
       EXPECT_LE(*all_runs->fisher_count, accepted.high) << chain[1] * chain[2] << " steps";

@@ -41,6 +41,10 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
       result.action = CommandLine::Action::kHelp;
       return result;
     }
+    if (arg == "--check") {
+      result.action = CommandLine::Action::kCheck;
+      continue;
+    }
     std::string_view value;
     if (arg == "--seed") {
       if (i + 1 >= argc) return UsageError("--seed needs a value");
@@ -61,7 +65,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
 }
 
 std::string UsageText() {
-  return "Usage: gorvan [--seed N]\n"
+  return "Usage: gorvan [--seed N] [--check]\n"
          "\n"
          "Estimates the power of tests for genetic differentiation. The parameters\n"
          "are read from GORVAN.IN in the working directory; the report is written\n"
@@ -71,6 +75,8 @@ std::string UsageText() {
          "  --seed N   seed the random numbers with N (a decimal integer from\n"
          "             -2147483648 to 4294967295) instead of the millisecond\n"
          "             counter, so that a simulation can be repeated exactly\n"
+         "  --check    read and check GORVAN.IN as a job would, create no file,\n"
+         "             and print the design as JSON on standard output\n"
          "  --help     show this text\n";
 }
 

@@ -1,4 +1,4 @@
-// The command line: no arguments, "--seed N" or "--help".
+// The command line: no arguments, "--seed N", "--check" or "--help".
 #pragma once
 
 #include <cstdint>
@@ -8,7 +8,7 @@
 namespace gorvan {
 
 struct CommandLine {
-  enum class Action { kRun, kHelp, kUsageError };
+  enum class Action { kRun, kCheck, kHelp, kUsageError };
   Action action = Action::kRun;
   std::optional<int32_t> seed;
   std::string error;  // for kUsageError: what was wrong

@@ -1,8 +1,8 @@
 #include "driver/command_line.h"
 
-#include <gtest/gtest.h>
-
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace gorvan {
 namespace {
@@ -27,10 +27,16 @@ TEST(ParseCommandLineTest, SeedIsKeptAsItsTwosComplement) {
 }
 
 TEST(ParseCommandLineTest, BadSeedsAndArgumentsAreUsageErrors) {
-  for (std::vector<const char*> args :
-       {std::vector<const char*>{"--seed"}, {"--seed", ""}, {"--seed", "x"}, {"--seed", "0x10"},
-        {"--seed", "4294967296"}, {"--seed", "-2147483649"}, {"--seed", "12345678901"},
-        {"--seed", "1", "--seed", "1"}, {"-s", "1"}, {"GORVAN.IN"}}) {
+  for (std::vector<const char*> args : {std::vector<const char*>{"--seed"},
+                                        {"--seed", ""},
+                                        {"--seed", "x"},
+                                        {"--seed", "0x10"},
+                                        {"--seed", "4294967296"},
+                                        {"--seed", "-2147483649"},
+                                        {"--seed", "12345678901"},
+                                        {"--seed", "1", "--seed", "1"},
+                                        {"-s", "1"},
+                                        {"GORVAN.IN"}}) {
     const CommandLine line = Parse(args);
     EXPECT_EQ(line.action, CommandLine::Action::kUsageError) << args[0];
     EXPECT_FALSE(line.error.empty());

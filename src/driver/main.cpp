@@ -1,15 +1,15 @@
 // Program entry: the command line, the run, and the translation of stops
 // into exit codes.
-#include <unistd.h>
-
 #include <iostream>
 #include <memory>
+#include <unistd.h>
 
+#include "driver/check_design.h"
 #include "driver/command_line.h"
 #include "driver/program.h"
-#include "driver/program_stop.h"
-#include "driver/state.h"
-#include "report/console.h"
+#include "report/terminal_console.h"
+#include "state/state.h"
+#include "textio/program_stop.h"
 #include "textio/runtime_error.h"
 
 int main(int argc, char** argv) {
@@ -24,7 +24,11 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  Console console(std::cout, std::cin, isatty(STDOUT_FILENO) == 1);
+  if (command_line.action == CommandLine::Action::kCheck) {
+    return CheckDesign(std::cout, std::cerr);
+  }
+
+  TerminalConsole console(std::cout, std::cin, isatty(STDOUT_FILENO) == 1);
   // The state is large (the frequency arrays), so it lives on the heap.
   auto state = std::make_unique<State>(console);
   try {

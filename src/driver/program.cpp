@@ -6,17 +6,24 @@
 #include "model/drift.h"
 #include "model/random_source.h"
 #include "report/detail_files.h"
+#include "report/final_results.h"
+#include "report/fst_file.h"
+#include "report/locus_test_file.h"
 #include "report/main_report.h"
+#include "report/output_file_names.h"
+#include "report/population_files.h"
+#include "report/sumtest_file.h"
 #include "report/timer.h"
-#include "tests/combined.h"
-#include "tests/locus_tests.h"
+#include "stats/combined/combined.h"
+#include "stats/table/locus_tests.h"
+#include "stats/table/table_file.h"
 #include "textio/checked_math.h"
 
 namespace gorvan {
 namespace {
 
 void CreateFstFile(State& s) {
-  s.OUT5.Assign("FST.OUT");
+  s.OUT5.Assign(kFstFileName);
   s.OUT5.Rewrite();
   WRITE_FST_HEADER(s);
 }
@@ -41,19 +48,6 @@ void CloseOutputFiles(State& s) {
 }
 
 }  // namespace
-
-void INITIALIZE_ARRAYS(State& s) {
-  std::fill(&s.BASEPOP[0][0], &s.BASEPOP[0][0] + sizeof s.BASEPOP / sizeof(double), 0.0);
-  std::fill(&s.ALL_POPS_ACOUNT[0][0][0],
-            &s.ALL_POPS_ACOUNT[0][0][0] + sizeof s.ALL_POPS_ACOUNT / sizeof(int16_t), int16_t{0});
-  std::fill(&s.ALL_POPS_AFREQ[0][0][0],
-            &s.ALL_POPS_AFREQ[0][0][0] + sizeof s.ALL_POPS_AFREQ / sizeof(double), 0.0);
-  std::fill(std::begin(s.ALLELES_PER_LOCUS), std::end(s.ALLELES_PER_LOCUS), int16_t{0});
-  s.NUMBR1 = s.R1CHI2 = s.R1GEXACT = 0;
-  s.NUMBR2 = s.R2CHI2 = s.R2GEXACT = 0;
-  s.NUMBR3 = s.R3CHI2 = s.R3GEXACT = 0;
-  s.NUMBTOT = s.TOTCHI2 = s.TOTGEXACT = 0;
-}
 
 bool DoOneRun(State& s) {
   for (s.I = 1; s.I <= s.NUMBPOPS; ++s.I) s.NUMB_DIPLOIDS_TO_SAMPLE[s.I] = s.DRIFT_SIZE;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "driver/state.h"
+#include "state/state.h"
 
 namespace gorvan {
 
@@ -13,9 +13,6 @@ struct ProgramOptions {
   // Replaces the millisecond tick counter as the seed of the random stream.
   std::optional<int32_t> seed;
 };
-
-// Clears the large arrays and the twelve run tallies.
-void INITIALIZE_ARRAYS(State& s);
 
 // The whole program on a fresh state. Returns normally after a complete
 // job; bad input throws ProgramStop and input/output failures RuntimeError.

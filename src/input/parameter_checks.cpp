@@ -58,12 +58,14 @@ Reason DoesNotFit(std::string_view what, const SourceInt& number) {
   constexpr int32_t kLowest = std::numeric_limits<int16_t>::min();
   constexpr int32_t kHighest = std::numeric_limits<int16_t>::max();
   if (number.as_read > kHighest) {
-    return Complaint(what, number,
-                     "the largest value this version can hold there is " + std::to_string(kHighest));
+    return Complaint(
+        what, number,
+        "the largest value this version can hold there is " + std::to_string(kHighest));
   }
   if (number.as_read < kLowest) {
-    return Complaint(what, number,
-                     "the smallest value this version can hold there is " + std::to_string(kLowest));
+    return Complaint(
+        what, number,
+        "the smallest value this version can hold there is " + std::to_string(kLowest));
   }
   return std::nullopt;
 }
@@ -130,7 +132,8 @@ Reason BadSampleSizes(const State& s, const ParameterSource& src) {
   int64_t total = 0;
   for (int pop = 1; pop <= s.NUMBPOPS; ++pop) {
     if (s.SAMPLESIZE[pop] < 1) {
-      return Complaint(SampleName(pop), src.SAMPLESIZE[pop], "every sample needs at least 1 diploid");
+      return Complaint(SampleName(pop), src.SAMPLESIZE[pop],
+                       "every sample needs at least 1 diploid");
     }
     total += s.SAMPLESIZE[pop];
   }
@@ -154,10 +157,9 @@ Reason BadFrequency(const State& s, const ParameterSource& src) {
     for (int allele = 1; allele <= s.ALLELES_PER_LOCUS[locus]; ++allele) {
       const double frequency = s.BASEPOP[locus][allele];
       if (frequency >= 0.0 && frequency <= 1.0) continue;  // NaN fails too
-      return Complaint("Frequency of allele " + std::to_string(allele) + " at Locus " +
-                           std::to_string(locus),
-                       DoubleText(frequency), src.BASEPOP[locus][allele],
-                       "it must lie between 0 and 1");
+      return Complaint(
+          "Frequency of allele " + std::to_string(allele) + " at Locus " + std::to_string(locus),
+          DoubleText(frequency), src.BASEPOP[locus][allele], "it must lie between 0 and 1");
     }
   }
   return std::nullopt;

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "driver/state.h"
 #include "input/parameter_source.h"
+#include "state/state.h"
 
 namespace gorvan {
 

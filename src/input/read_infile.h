@@ -1,7 +1,7 @@
 // Reading and checking the parameter file GORVAN.IN.
 #pragma once
 
-#include "driver/state.h"
+#include "state/state.h"
 
 namespace gorvan {
 
@@ -11,5 +11,9 @@ inline constexpr const char* kParameterFileName = "GORVAN.IN";
 // code 1) after its console message, before any output file exists; on
 // success the screen is cleared and the banner shown.
 void READ_INFILE(State& s);
+
+// The same, keeping where every number came from in `noted`.
+struct ParameterSource;
+void READ_INFILE(State& s, ParameterSource& noted);
 
 }  // namespace gorvan

@@ -1,11 +1,11 @@
 #include "input/read_infile.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
-#include "input/parameter_file_test_support.h"
+#include <gtest/gtest.h>
+
+#include "testing/parameter_file_test_support.h"
 #include "textio/runtime_error.h"
 
 namespace gorvan {
@@ -18,8 +18,8 @@ using testing::With;
 constexpr const char* kBannerScreen = "\n\n\nGORVAN ver. 4.1;   compiled in July 2011\n\n";
 
 std::string CapacityMessage(const std::string& title, int limit) {
-  return std::string(17, '\n') + title + "\n  Maximum for this version is " + std::to_string(limit) +
-         ".\n";
+  return std::string(17, '\n') + title + "\n  Maximum for this version is " +
+         std::to_string(limit) + ".\n";
 }
 
 std::string FrequencyMessage(const std::string& locus_field) {
@@ -190,8 +190,7 @@ TEST_F(ReadInfileTest, FrequenciesMayBeWrittenWithOrWithoutPointOrExponent) {
 }
 
 TEST_F(ReadInfileTest, TheSumMayMissOneByLessThanAMillionth) {
-  ASSERT_EQ(Read(With(ExampleLines(), 16, "3 0.2 0.3 0.4999995")), std::nullopt)
-      << ConsoleText();
+  ASSERT_EQ(Read(With(ExampleLines(), 16, "3 0.2 0.3 0.4999995")), std::nullopt) << ConsoleText();
   EXPECT_EQ(ConsoleText(), kBannerScreen);
 }
 

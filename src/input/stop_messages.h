@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "report/console.h"
+#include "textio/console.h"
 
 namespace gorvan {
 

@@ -7,6 +7,7 @@
 
 #include "model/fst.h"
 #include "model/gene_drawing.h"
+#include "model/gene_drawing_fast.h"
 #include "model/model_bounds.h"
 #include "model/random_source.h"
 #include "textio/checked_math.h"

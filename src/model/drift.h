@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "driver/state.h"
+#include "state/state.h"
 
 namespace gorvan {
 

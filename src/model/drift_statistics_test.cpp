@@ -1,14 +1,15 @@
 // Drift checked against Wright-Fisher theory with a fixed seed: the mean
 // F'st after t generations and the variance of a frequency after one.
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstdio>
 #include <memory>
 #include <sstream>
 
+#include <gtest/gtest.h>
+
 #include "model/drift.h"
 #include "model/random_source.h"
+#include "testing/state_fixture.h"
 
 namespace gorvan {
 namespace {
@@ -29,7 +30,7 @@ struct Moments {
   double sum_of_squares = 0;
 };
 
-class DriftStatisticsTest : public ::testing::Test {
+class DriftStatisticsTest : public StateFixture {
  protected:
   void SetUpBiallelic(int pops, int loci, double p, int drift_size, int generations) {
     s_->NUMBPOPS = static_cast<int16_t>(pops);
@@ -39,14 +40,10 @@ class DriftStatisticsTest : public ::testing::Test {
       s_->BASEPOP[l][1] = p;
       s_->BASEPOP[l][2] = 1 - p;
     }
-    for (int i = 1; i <= pops; ++i) s_->NUMB_DIPLOIDS_TO_SAMPLE[i] = static_cast<int16_t>(drift_size);
+    for (int i = 1; i <= pops; ++i)
+      s_->NUMB_DIPLOIDS_TO_SAMPLE[i] = static_cast<int16_t>(drift_size);
     s_->STOP_T = static_cast<int16_t>(generations);
   }
-
-  std::ostringstream console_out_;
-  std::istringstream console_in_;
-  Console console_{console_out_, console_in_, false};
-  std::unique_ptr<State> s_ = std::make_unique<State>(console_);
 };
 
 TEST_F(DriftStatisticsTest, MeanFstFollowsTheInbreedingRecurrence) {

@@ -1,7 +1,5 @@
 #include "model/drift.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstring>
 #include <initializer_list>
@@ -10,13 +8,16 @@
 #include <sstream>
 #include <vector>
 
-#include "model/planted_output.h"
+#include <gtest/gtest.h>
+
 #include "model/random_source.h"
+#include "testing/planted_output.h"
+#include "testing/state_fixture.h"
 
 namespace gorvan {
 namespace {
 
-class DriftTest : public ::testing::Test {
+class DriftTest : public StateFixture {
  protected:
   std::unique_ptr<State> NewState() { return std::make_unique<State>(console_); }
 
@@ -31,7 +32,8 @@ class DriftTest : public ::testing::Test {
       for (double f : base) s.BASEPOP[l][++a] = f;
       s.ALLELES_PER_LOCUS[l] = static_cast<int16_t>(a);
     }
-    for (int p = 1; p <= kMaxPops; ++p) s.NUMB_DIPLOIDS_TO_SAMPLE[p] = static_cast<int16_t>(diploids);
+    for (int p = 1; p <= kMaxPops; ++p)
+      s.NUMB_DIPLOIDS_TO_SAMPLE[p] = static_cast<int16_t>(diploids);
   }
 
   static int LocusTotal(const State& s, int pop, int locus) {
@@ -48,9 +50,6 @@ class DriftTest : public ::testing::Test {
     return GENRAND_MT19937(s) == reference();
   }
 
-  std::ostringstream console_out_;
-  std::istringstream console_in_;
-  Console console_{console_out_, console_in_, false};
   std::unique_ptr<State> s_ = NewState();
 };
 
@@ -232,7 +231,8 @@ TEST_F(DriftTest, SameSeedGivesTheSameCounts) {
     DRIFT_APART(*s);
     SAMPLE_ALLELES(*s);
   }
-  EXPECT_EQ(std::memcmp(s_->ALL_POPS_ACOUNT, other->ALL_POPS_ACOUNT, sizeof s_->ALL_POPS_ACOUNT), 0);
+  EXPECT_EQ(std::memcmp(s_->ALL_POPS_ACOUNT, other->ALL_POPS_ACOUNT, sizeof s_->ALL_POPS_ACOUNT),
+            0);
   EXPECT_EQ(std::memcmp(s_->ALL_POPS_AFREQ, other->ALL_POPS_AFREQ, sizeof s_->ALL_POPS_AFREQ), 0);
   EXPECT_EQ(s_->FSTPRIME, other->FSTPRIME);
 }

@@ -1,7 +1,7 @@
 // Gene diversity within (HS) and among (HT) subpopulations, and F'st.
 #pragma once
 
-#include "driver/state.h"
+#include "state/state.h"
 
 namespace gorvan {
 

@@ -1,18 +1,19 @@
 #include "model/fst.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <initializer_list>
 #include <memory>
 #include <sstream>
 
+#include <gtest/gtest.h>
+
+#include "testing/state_fixture.h"
 #include "textio/number_format.h"
 
 namespace gorvan {
 namespace {
 
-class FstTest : public ::testing::Test {
+class FstTest : public StateFixture {
  protected:
   // Sets one population's frequencies at one locus (and the locus's allele
   // count to their number).
@@ -21,11 +22,6 @@ class FstTest : public ::testing::Test {
     for (double f : frequencies) s_->ALL_POPS_AFREQ[pop][locus][++a] = f;
     s_->ALLELES_PER_LOCUS[locus] = static_cast<int16_t>(a);
   }
-
-  std::ostringstream console_out_;
-  std::istringstream console_in_;
-  Console console_{console_out_, console_in_, false};
-  std::unique_ptr<State> s_ = std::make_unique<State>(console_);
 };
 
 TEST_F(FstTest, TwoIdenticalPopulationsGiveExactlyZero) {

@@ -1,7 +1,7 @@
 // Which allele a gene drawn from a locus's frequencies becomes.
 #pragma once
 
-#include "driver/state.h"
+#include "state/state.h"
 
 namespace gorvan {
 

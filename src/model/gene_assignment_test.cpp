@@ -1,9 +1,9 @@
 #include "model/gene_assignment.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <initializer_list>
+
+#include <gtest/gtest.h>
 
 namespace gorvan {
 namespace {

@@ -5,11 +5,13 @@
 // of GeneThresholds. The words, the index and RANDSEED end exactly where
 // `genes` calls of RANDOM leave them, so the other users of the stream
 // (the seeds of the Fisher test) see no difference.
+#include "model/gene_drawing_fast.h"
+
 #include <algorithm>
 
-#include "model/gene_counting.h"
 #include "model/gene_drawing.h"
-#include "model/gene_thresholds.h"
+#include "model/internal/gene_counting.h"
+#include "model/internal/gene_thresholds.h"
 #include "model/model_bounds.h"
 #include "model/random_source.h"
 

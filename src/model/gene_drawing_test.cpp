@@ -3,8 +3,6 @@
 // left in the same state, so that every later draw agrees too.
 #include "model/gene_drawing.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -14,8 +12,12 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "model/drift.h"
+#include "model/gene_drawing_fast.h"
 #include "model/random_source.h"
+#include "testing/state_fixture.h"
 
 namespace gorvan {
 namespace {
@@ -32,7 +34,7 @@ std::string Name(VectorCode code) { return code == VectorCode::kAvx2 ? "avx2" : 
 
 // One model drawn both ways: `straightforward` and `fast` are set up alike
 // by `set_up`, then each runs the same passes.
-class GeneDrawingTest : public ::testing::Test {
+class GeneDrawingTest : public StateFixture {
  protected:
   using SetUp = std::function<void(State&)>;
 
@@ -85,10 +87,6 @@ class GeneDrawingTest : public ::testing::Test {
     ASSERT_EQ(a.RANDSEED, b.RANDSEED);
     ASSERT_EQ(a.OLDRANDSEED, b.OLDRANDSEED);
   }
-
-  std::ostringstream console_out_;
-  std::istringstream console_in_;
-  Console console_{console_out_, console_in_, false};
 };
 
 // Random frequencies with some zeros, summing to about `total`.

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "driver/state.h"
+#include "state/state.h"
 
 namespace gorvan {
 

@@ -11,7 +11,7 @@ constexpr int kShiftM = 397;
 constexpr uint32_t kMatrixA = 0x9908b0dfU;
 constexpr uint32_t kUpperMask = 0x80000000U;
 constexpr uint32_t kLowerMask = 0x7fffffffU;
-constexpr int32_t kIndexExhausted = kMersenneWords;      // 624: regenerate
+constexpr int32_t kIndexExhausted = kMersenneWords;     // 624: regenerate
 constexpr int32_t kIndexUnseeded = kMersenneWords + 1;  // 625: fill from RANDSEED
 
 // The twist term, picked by the low bit of the combined word.

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "driver/state.h"
+#include "state/state.h"
 
 namespace gorvan {
 

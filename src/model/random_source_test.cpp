@@ -1,23 +1,20 @@
 #include "model/random_source.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <memory>
 #include <random>
 #include <sstream>
 
-#include "model/planted_output.h"
+#include <gtest/gtest.h>
+
+#include "testing/planted_output.h"
+#include "testing/state_fixture.h"
 
 namespace gorvan {
 namespace {
 
-class RandomSourceTest : public ::testing::Test {
+class RandomSourceTest : public StateFixture {
  protected:
-  std::ostringstream console_out_;
-  std::istringstream console_in_;
-  Console console_{console_out_, console_in_, false};
-  std::unique_ptr<State> s_ = std::make_unique<State>(console_);
 };
 
 // The standard library's mt19937 is the reference generator with the 2002
@@ -123,8 +120,11 @@ TEST_F(RandomSourceTest, IntegerDrawsAtTheExtremeOutputs) {
   const struct {
     uint32_t output;
     int32_t n, expected;
-  } cases[] = {{0xffffffffU, 165, 164},         {0xffffffffU, -5, -4}, {1U, -5, -1},
-               {0U, -5, 0},                     {0xffffffffU, INT32_MAX, INT32_MAX - 1},
+  } cases[] = {{0xffffffffU, 165, 164},
+               {0xffffffffU, -5, -4},
+               {1U, -5, -1},
+               {0U, -5, 0},
+               {0xffffffffU, INT32_MAX, INT32_MAX - 1},
                {0xffffffffU, INT32_MIN, INT32_MIN + 1}};
   for (const auto& c : cases) {
     PlantNextOutput(*s_, c.output);

@@ -2,7 +2,7 @@
 // GORVAN.OUT, SUBPOPS.OUT and SAMPLES.OUT.
 #pragma once
 
-#include "driver/state.h"
+#include "state/state.h"
 #include "textio/field_writer.h"
 
 namespace gorvan {

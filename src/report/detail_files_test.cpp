@@ -1,20 +1,25 @@
 #include "report/detail_files.h"
 
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <sstream>
 #include <string>
 
+#include <gtest/gtest.h>
+
+#include "report/fst_file.h"
+#include "report/locus_test_file.h"
+#include "report/output_file_names.h"
+#include "report/population_files.h"
+#include "testing/scoped_work_dir.h"
+#include "testing/state_fixture.h"
 #include "textio/runtime_error.h"
-#include "textio/scoped_work_dir.h"
 
 namespace gorvan {
 namespace {
 
 std::string Blanks(int count) { return std::string(count, ' '); }
 
-class DetailFilesTest : public ::testing::Test {
+class DetailFilesTest : public StateFixture {
  protected:
   // Two loci: the first with two alleles, the second with a single one.
   void SetUpTwoLociThreeAlleles() {
@@ -28,10 +33,6 @@ class DetailFilesTest : public ::testing::Test {
   }
 
   ScopedWorkDir dir_;
-  std::ostringstream console_out_;
-  std::istringstream console_in_;
-  Console console_{console_out_, console_in_, false};
-  std::unique_ptr<State> s_ = std::make_unique<State>(console_);
 };
 
 TEST_F(DetailFilesTest, FstFileValuesEndUnderTheirTitles) {
@@ -119,26 +120,24 @@ TEST_F(DetailFilesTest, SubpopsAndSamplesRunBlocks) {
   EXPECT_EQ(run_line[10], '1');
   EXPECT_EQ(run_line.substr(20, 2), "10");
   EXPECT_EQ(run_line.substr(31, 6), "0.0769");
-  EXPECT_EQ(dir_.ReadFile("SUBPOPS.OUT").substr(subpops_header),
-            run_line + "\r\n" +
-                "Locus  1\r\n"
-                "Pop  1    0.600  0.400\r\n"
-                "Pop  2    0.250  0.750\r\n"
-                "\r\n"
-                "Locus  2\r\n"
-                "Pop  1    1.000\r\n"
-                "Pop  2    1.000\r\n"
-                "\r\n");
-  EXPECT_EQ(dir_.ReadFile("SAMPLES.OUT").substr(samples_header),
-            run_line + "\r\n" +
-                "Locus  1\r\n"
-                "Pop  1       12      8\r\n"
-                "Pop  2        5     15\r\n"
-                "\r\n"
-                "Locus  2\r\n"
-                "Pop  1       20\r\n"
-                "Pop  2       20\r\n"
-                "\r\n");
+  EXPECT_EQ(dir_.ReadFile("SUBPOPS.OUT").substr(subpops_header), run_line + "\r\n" +
+                                                                     "Locus  1\r\n"
+                                                                     "Pop  1    0.600  0.400\r\n"
+                                                                     "Pop  2    0.250  0.750\r\n"
+                                                                     "\r\n"
+                                                                     "Locus  2\r\n"
+                                                                     "Pop  1    1.000\r\n"
+                                                                     "Pop  2    1.000\r\n"
+                                                                     "\r\n");
+  EXPECT_EQ(dir_.ReadFile("SAMPLES.OUT").substr(samples_header), run_line + "\r\n" +
+                                                                     "Locus  1\r\n"
+                                                                     "Pop  1       12      8\r\n"
+                                                                     "Pop  2        5     15\r\n"
+                                                                     "\r\n"
+                                                                     "Locus  2\r\n"
+                                                                     "Pop  1       20\r\n"
+                                                                     "Pop  2       20\r\n"
+                                                                     "\r\n");
 }
 
 TEST_F(DetailFilesTest, SixDigitRunNumberWidensTheRunLine) {

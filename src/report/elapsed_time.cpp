@@ -7,8 +7,8 @@
 namespace gorvan {
 
 Extended SecondsOfDay(const TimeOfDay& time) {
-  const int32_t whole = CheckedAdd(
-      CheckedAdd(CheckedMul(time.hour, 3600), CheckedMul(time.minute, 60)), time.second);
+  const int32_t whole =
+      CheckedAdd(CheckedAdd(CheckedMul(time.hour, 3600), CheckedMul(time.minute, 60)), time.second);
   return static_cast<Extended>(time.hundredths) / 100 + static_cast<Extended>(whole);
 }
 

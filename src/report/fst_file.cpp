@@ -1,7 +1,7 @@
 // FST.OUT: one line per accepted run with the diversities and the F'st that
 // the drift reached. Every value is as wide as its title, so it ends in the
 // title's column.
-#include "report/detail_files.h"
+#include "report/fst_file.h"
 
 namespace gorvan {
 

@@ -1,7 +1,9 @@
 // LOCUSTST.OUT: one line per run and locus with the results of the tests.
 // Writing the line is also where the results of locus J are taken over from
 // the tests into the variables that the combination over loci reads.
-#include "report/detail_files.h"
+#include "report/locus_test_file.h"
+
+#include "report/output_file_names.h"
 
 namespace gorvan {
 namespace {

@@ -1,11 +1,14 @@
-#include <gtest/gtest.h>
+#include "report/locus_test_file.h"
 
 #include <memory>
 #include <sstream>
 #include <string>
 
-#include "report/detail_files.h"
-#include "textio/scoped_work_dir.h"
+#include <gtest/gtest.h>
+
+#include "report/output_file_names.h"
+#include "testing/scoped_work_dir.h"
+#include "testing/state_fixture.h"
 
 namespace gorvan {
 namespace {
@@ -17,10 +20,10 @@ std::string Blanks(int count) { return std::string(count, ' '); }
 constexpr int kTitleEnds[] = {7, 14, 24, 32, 41, 55, 65};
 
 const std::string kHeader = "\r\n" + Blanks(4) + "Run" + Blanks(2) + "Locus" + Blanks(6) + "Chi2" +
-                            Blanks(1) + "Chi2_df" + Blanks(3) + "Chi2_P" + Blanks(6) +
-                            "Fisher_P" + Blanks(8) + "SE\r\n";
+                            Blanks(1) + "Chi2_df" + Blanks(3) + "Chi2_P" + Blanks(6) + "Fisher_P" +
+                            Blanks(8) + "SE\r\n";
 
-class LocusTestFileTest : public ::testing::Test {
+class LocusTestFileTest : public StateFixture {
  protected:
   void SetUp() override {
     INITIALIZE_LOCUSTST(*s_);
@@ -59,10 +62,6 @@ class LocusTestFileTest : public ::testing::Test {
   const std::string kFisherFields = Blanks(8) + "0.0321" + Blanks(4) + "0.0012";
 
   ScopedWorkDir dir_;
-  std::ostringstream console_out_;
-  std::istringstream console_in_;
-  Console console_{console_out_, console_in_, false};
-  std::unique_ptr<State> s_ = std::make_unique<State>(console_);
 };
 
 TEST_F(LocusTestFileTest, BothTestsValuesEndUnderTheirTitles) {

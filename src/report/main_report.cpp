@@ -6,6 +6,7 @@
 #include <string>
 
 #include "report/base_frequencies.h"
+#include "report/output_file_names.h"
 
 namespace gorvan {
 namespace {
@@ -26,7 +27,8 @@ void WriteParameterEcho(State& s) {
   out.EndLine();
   out.Text("Number of loci = ").Int(s.NUMBLOCI, 3).EndLine();
   out.Text("Number of populations = ").Int(s.NUMBPOPS, 3).EndLine();
-  if (s.STOP_T > 0) out.Text("Effective size when drifting apart = ").Int(s.DRIFT_SIZE, 5).EndLine();
+  if (s.STOP_T > 0)
+    out.Text("Effective size when drifting apart = ").Int(s.DRIFT_SIZE, 5).EndLine();
   out.Text("Generations of drift = ").Int(s.STOP_T, 5).EndLine();
   out.Text("Number of runs/replicates = ").Int(s.STOP_RUNS, 8).EndLine();
   out.Text("Diploid sample sizes = ");

@@ -1,16 +1,12 @@
-// The main report GORVAN.OUT: the parameter echo at the start, the power
-// table and the differentiation summary at the end.
+// The main report GORVAN.OUT: the parameter echo at its start.
 #pragma once
 
-#include "driver/state.h"
+#include "state/state.h"
 
 namespace gorvan {
 
-inline constexpr const char* kMainReportFileName = "GORVAN.OUT";
-
-// Creates GORVAN.OUT and writes the header; the power table's title line is
-// left open for WRITE_FINAL_RESULTS.
+// Reads the parameters; writes OUT1: GORVAN.OUT created with its header. The
+// power table's title line is left open for WRITE_FINAL_RESULTS.
 void WRITE_OUTFILE(State& s);
-void WRITE_FINAL_RESULTS(State& s);
 
 }  // namespace gorvan

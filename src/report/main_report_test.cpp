@@ -1,12 +1,15 @@
 #include "report/main_report.h"
 
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <sstream>
 #include <string>
 
-#include "textio/scoped_work_dir.h"
+#include <gtest/gtest.h>
+
+#include "report/final_results.h"
+#include "report/output_file_names.h"
+#include "testing/scoped_work_dir.h"
+#include "testing/state_fixture.h"
 
 namespace gorvan {
 namespace {
@@ -15,7 +18,7 @@ std::string Blanks(int count) { return std::string(count, ' '); }
 
 const std::string kTitles = " Loci Alleles  Runs #Chi2    Chi2 #Fisher  Fisher";
 
-class MainReportTest : public ::testing::Test {
+class MainReportTest : public StateFixture {
  protected:
   void SetUp() override {
     State& s = *s_;
@@ -81,10 +84,6 @@ class MainReportTest : public ::testing::Test {
   }
 
   ScopedWorkDir dir_;
-  std::ostringstream console_out_;
-  std::istringstream console_in_;
-  Console console_{console_out_, console_in_, false};
-  std::unique_ptr<State> s_ = std::make_unique<State>(console_);
 };
 
 TEST_F(MainReportTest, HeaderWithBothTestsLeavesTheTitlesOpen) {
@@ -188,12 +187,12 @@ TEST_F(MainReportTest, ChiSquareOnlyBlanksTheFisherColumnsAndLeavesOneEmptyLine)
   const std::string results = Results();
   EXPECT_EQ(results.substr(0, results.find("Average")),
             "\r\n"
-            "    2       5    80    40  0.5000" + Blanks(16) + "\r\n" +
-            "    2   =<  5    95    45  0.4737" + Blanks(16) + "\r\n" +
-            " <  2     ***     5     1  0.2000" + Blanks(16) + "\r\n" +
-            "  Tot     ***   100    46  0.4600" + Blanks(16) + "\r\n" +
-            "\r\n"
-            "-----\r\n");
+            "    2       5    80    40  0.5000" +
+                Blanks(16) + "\r\n" + "    2   =<  5    95    45  0.4737" + Blanks(16) + "\r\n" +
+                " <  2     ***     5     1  0.2000" + Blanks(16) + "\r\n" +
+                "  Tot     ***   100    46  0.4600" + Blanks(16) + "\r\n" +
+                "\r\n"
+                "-----\r\n");
 }
 
 TEST_F(MainReportTest, FisherOnlyBlanksTheChiSquareColumns) {
@@ -202,12 +201,13 @@ TEST_F(MainReportTest, FisherOnlyBlanksTheChiSquareColumns) {
   const std::string results = Results();
   EXPECT_EQ(results.substr(0, results.find("-----")),
             "\r\n"
-            "    2       5    80" + Blanks(14) + "      20  0.2500\r\n" +
-            "    2   =<  5    95" + Blanks(14) + "      24  0.2526\r\n" +
-            " <  2     ***     5" + Blanks(14) + "       0  0.0000\r\n" +
-            "  Tot     ***   100" + Blanks(14) + "      24  0.2400\r\n" +
-            "\r\n"
-            "\r\n");
+            "    2       5    80" +
+                Blanks(14) + "      20  0.2500\r\n" + "    2   =<  5    95" + Blanks(14) +
+                "      24  0.2526\r\n" + " <  2     ***     5" + Blanks(14) +
+                "       0  0.0000\r\n" + "  Tot     ***   100" + Blanks(14) +
+                "      24  0.2400\r\n" +
+                "\r\n"
+                "\r\n");
 }
 
 TEST_F(MainReportTest, ExpectedFstAfterDrift) {

@@ -2,10 +2,12 @@
 // SAMPLES.OUT (the allele counts of the samples drawn from them). Both open
 // with the base frequencies and hold one block per accepted run, laid out
 // alike; only the per-allele values differ.
+#include "report/population_files.h"
+
 #include <string>
 
 #include "report/base_frequencies.h"
-#include "report/detail_files.h"
+#include "report/output_file_names.h"
 
 namespace gorvan {
 namespace {

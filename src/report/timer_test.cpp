@@ -1,10 +1,12 @@
 #include "report/timer.h"
 
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <sstream>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include "report/terminal_console.h"
 
 namespace gorvan {
 namespace {
@@ -32,7 +34,7 @@ class TimerTest : public ::testing::Test {
 
   std::ostringstream out_;
   std::istringstream in_;
-  Console console_{out_, in_, false};
+  TerminalConsole console_{out_, in_, false};
   std::unique_ptr<State> s_ = std::make_unique<State>(console_);
   size_t readings_ = 0;
 };

@@ -1,8 +1,8 @@
 #include "textio/checked_math.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
+
+#include <gtest/gtest.h>
 
 namespace gorvan {
 namespace {

@@ -9,9 +9,7 @@ FieldWriter& FieldWriter::Text(std::string_view text, int width) {
   return *this;
 }
 
-FieldWriter& FieldWriter::Char(char c, int width) {
-  return Text(std::string_view(&c, 1), width);
-}
+FieldWriter& FieldWriter::Char(char c, int width) { return Text(std::string_view(&c, 1), width); }
 
 FieldWriter& FieldWriter::Int(int64_t value, int width) {
   pending_ += FormatInt(value, width);

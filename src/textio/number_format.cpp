@@ -33,9 +33,7 @@ std::string PadLeft(std::string_view text, int width) {
   return out;
 }
 
-std::string FormatInt(int64_t value, int width) {
-  return PadLeft(std::to_string(value), width);
-}
+std::string FormatInt(int64_t value, int width) { return PadLeft(std::to_string(value), width); }
 
 std::string FormatReal(Extended value, int width, int decimals) {
   if (std::isnan(value)) return PadLeft("NaN", width);

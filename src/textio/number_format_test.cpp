@@ -1,9 +1,9 @@
 #include "textio/number_format.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <limits>
+
+#include <gtest/gtest.h>
 
 namespace gorvan {
 namespace {

@@ -27,8 +27,7 @@ class RuntimeError : public std::runtime_error {
  public:
   // `detail` says what the program was doing and why it failed, e.g.
   // "opening GORVAN.IN for reading: No such file or directory".
-  RuntimeError(int number, std::string detail,
-               SourceLocation where = SourceLocation::current());
+  RuntimeError(int number, std::string detail, SourceLocation where = SourceLocation::current());
 
   int number() const { return number_; }
   // Eight hexadecimal digits naming the place of failure in the source.

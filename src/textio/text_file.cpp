@@ -1,11 +1,10 @@
 #include "textio/text_file.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 
 #include "textio/runtime_error.h"
 
@@ -115,7 +114,8 @@ void TextFile::Erase() {
 
 void TextFile::EmitLine(std::string_view line) {
   if (fd_ < 0) {
-    throw RuntimeError(kDiskWriteError, "writing file " + name_ + ": the file is not open for writing");
+    throw RuntimeError(kDiskWriteError,
+                       "writing file " + name_ + ": the file is not open for writing");
   }
   if (hold_lines_) {
     held_ += line;
@@ -137,7 +137,8 @@ void TextFile::WriteAll(std::string_view bytes) {
 
 void TextFile::RequireReader() const {
   if (!reader_) {
-    throw RuntimeError(kDiskReadError, "reading file " + name_ + ": the file is not open for reading");
+    throw RuntimeError(kDiskReadError,
+                       "reading file " + name_ + ": the file is not open for reading");
   }
 }
 
@@ -181,6 +182,11 @@ int TextFile::LastTokenLine() const {
 bool TextFile::LastTokenMissing() const {
   RequireReader();
   return reader_->last_token_missing();
+}
+
+std::string TextFile::LastTokenText() const {
+  RequireReader();
+  return std::string(reader_->last_token_text());
 }
 
 }  // namespace gorvan

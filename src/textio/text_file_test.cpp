@@ -1,11 +1,11 @@
 #include "textio/text_file.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 
+#include <gtest/gtest.h>
+
+#include "testing/scoped_work_dir.h"
 #include "textio/runtime_error.h"
-#include "textio/scoped_work_dir.h"
 
 namespace gorvan {
 namespace {

@@ -60,8 +60,8 @@ TEST(ParseRealTokenTest, TheGrammarOfReals) {
   EXPECT_EQ(v, 100.0L);
   ASSERT_TRUE(ParseRealToken("0.1", &v));
   EXPECT_EQ(v, 0.1L);  // converted in extended precision
-  for (const char* bad : {".5", "5.", "1e", "e5", "1.2.3", "nan", "inf", "0x10", "1,5", "",
-                          "1e99999"}) {
+  for (const char* bad :
+       {".5", "5.", "1e", "e5", "1.2.3", "nan", "inf", "0x10", "1,5", "", "1e99999"}) {
     EXPECT_FALSE(ParseRealToken(bad, &v)) << bad;
   }
 }

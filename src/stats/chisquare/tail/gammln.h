@@ -1,0 +1,11 @@
+// The logarithm of the gamma function.
+#pragma once
+
+#include "textio/extended.h"
+
+namespace gorvan {
+
+// ln Gamma(XX) for XX > 0 (six-term Lanczos series).
+Extended GAMMLN(Extended XX);
+
+}  // namespace gorvan
