@@ -43,6 +43,31 @@ alleles, then frequencies
 """
 
 
+# The tiny design with values running over lines and a blank line after the
+# chain: every value after it stands a line or two lower than usual.
+ODD_LAYOUT = """\
+Tiny design laid out oddly
+two populations, two loci
+10 2
+10                 chain, ending on the next line
+
+1 1                tests
+0                  erase
+Loci, populations, Ne, generations, sample sizes, runs:
+2                  loci
+2                  subpopulations
+50                 effective size
+2                  generations
+10
+12                 sample sizes, over two lines
+6                  runs
+Base population allele frequencies:
+alleles, then frequencies
+2 0.5 0.5
+3 0.2 0.3 0.50e0
+"""
+
+
 def tiny(chain="10 2 10", tests="1 1", t=2, runs=6):
     return TINY.format(chain=chain, tests=tests, t=t, runs=runs)
 
@@ -256,7 +281,7 @@ class Sweeps(unittest.TestCase):
     def test_parameter_files_of_every_axis_read_back_through_gorvan(self):
         # The base's values run over lines and a blank line follows line 3: the
         # program reads the values where they stand, and so must the tool.
-        odd = self.write("ODD.IN", tiny(chain="10 2\n10").replace("0   ", "\n0  ", 1))
+        odd = self.write("ODD.IN", ODD_LAYOUT)
         base = checker.read_design_file(BINARY, odd)
         self.assertEqual((base.chain, base.ne, base.generations, base.samples),
                          ((10, 2, 10), 50, 2, (10, 12)))

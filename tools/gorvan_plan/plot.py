@@ -5,11 +5,14 @@ target power and a caption that says what was held fixed."""
 import os
 import textwrap
 
+from . import axes as axes_module
 from . import curves as curves_module
 
 FORMATS = (".png", ".pdf", ".svg")
 DPI = 200
 TEST_STYLE = {"fisher": ("-", "o"), "chi2": ("--", "s")}
+TEST_LABEL = {"fisher": "Fisher's combined exact tests", "chi2": "summed chi-square"}
+TESTS_IN_ORDER = ("fisher", "chi2")
 AXIS_LABEL = {
     "samples": "diploids per sample",
     "loci": "number of loci",
@@ -60,6 +63,9 @@ def caption(pairs, seed, shards):
         values = {value(design) for design in designs}
         if len(values) == 1:
             parts.append(f"{name} {values.pop()}")
+    expected = {axes_module.expected_fst(design.ne, design.generations) for design in designs}
+    if len(expected) == 1:
+        parts.append(f"expected Fst {expected.pop():.4f}")
     fisher = [design for design in designs if design.fisher]
     if fisher:
         parts.append(f"exact test's chain {fisher[0].chain_text()} "
@@ -86,8 +92,11 @@ def draw(pyplot, pairs, path, x_mode, target, title, seed, shards):
         # The two tests' bars are drawn a little apart so that both stay visible.
         shift = transforms.offset_copy(axes.transData, fig=figure, units="points",
                                        x=-2.5 if curve.test == "chi2" else 2.5)
-        colour = colours[combinations.index(curve.others) % len(colours)]
-        label = curve.test_name + (f", {curve.others}" if curve.others else "")
+        # One combination: a colour per test; several: a colour per combination.
+        colour_index = (TESTS_IN_ORDER.index(curve.test) if len(combinations) == 1
+                        else combinations.index(curve.others))
+        colour = colours[colour_index % len(colours)]
+        label = TEST_LABEL[curve.test] + (f", {curve.others}" if curve.others else "")
         axes.errorbar(xs, ys, yerr=errors, transform=shift, color=colour, linestyle=linestyle,
                       marker=marker, markersize=4.5, capsize=3, linewidth=1.4, label=label)
     axes.axhline(target, color="0.35", linestyle=":", linewidth=1.2,
@@ -102,7 +111,7 @@ def draw(pyplot, pairs, path, x_mode, target, title, seed, shards):
     axes.set_ylabel("power (share of runs with P < 0.05)")
     axes.set_ylim(-0.02, 1.02)
     axes.grid(True, alpha=0.3)
-    axes.legend(loc="lower right", fontsize=7.5, framealpha=0.9)
+    axes.legend(loc="best", fontsize=7.5, framealpha=0.9)
     axes.set_title("\n".join(textwrap.wrap(title, 80)), fontsize=9)
     figure.text(0.01, 0.01, "\n".join(textwrap.wrap(caption(pairs, seed, shards), 120)),
                 fontsize=7, va="bottom", ha="left")
