@@ -2,7 +2,7 @@
 output means. Every command is run with the caller's environment, so
 SLURM_CONF and the user's own Slurm settings apply."""
 
-import getpass
+import os
 import subprocess
 
 # States after which a task will not run again (until someone requeues it).
@@ -54,7 +54,7 @@ def queued_task_states(job_ids):
     # Listing the user's jobs rather than naming the ids: squeue refuses the
     # whole request when one named job has already been forgotten.
     result = _run(["squeue", "--noheader", "--array", "--states=all",
-                   f"--user={getpass.getuser()}", "--format=%F %K %T"])
+                   f"--user={os.getuid()}", "--format=%F %K %T"])
     if result.returncode != 0:
         return None
     wanted = set(job_ids)
@@ -87,7 +87,7 @@ def cancel_jobs(job_ids):
 
 def cancel_by_name(job_name):
     """For a submission interrupted before sbatch told its job id."""
-    _run(["scancel", f"--name={job_name}", f"--user={getpass.getuser()}"])
+    _run(["scancel", f"--name={job_name}", f"--user={os.getuid()}"])
 
 
 def max_array_size():
