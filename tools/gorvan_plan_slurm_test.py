@@ -66,6 +66,18 @@ def start_cluster():
     print(f"single-node cluster up in {time.monotonic() - started:.1f} s", file=sys.stderr)
 
 
+def stop_tool(process):
+    if process.poll() is None:
+        process.kill()
+    process.communicate()
+
+
+# Tools still running when the test is interrupted are stopped at exit (by
+# process id), like the cluster's daemons.
+started_tools = []
+atexit.register(lambda: [stop_tool(process) for process in started_tools])
+
+
 def running(pid):
     """Whether the process runs (a zombie waiting for its parent does not)."""
     try:
@@ -141,6 +153,29 @@ class TaskEnd(unittest.TestCase):
                     self.assertTrue(outcome.stderr.startswith("gorvan's message\n"))
                 shutil.rmtree(task.directory)
 
+    def test_a_controller_that_stops_answering_is_reported_then_given_up(self):
+        task = self.task(None)
+        task.job_id = "41"
+        self.runner.job_ids = ["41"]
+        self.runner.poll_seconds = (0.01, 0.01)
+        calls = []
+
+        def squeue(job_ids):
+            calls.append(time.monotonic())
+            if len(calls) == 2:
+                return {("41", 3): "RUNNING"}  # answers once in between
+            raise slurm_commands.SlurmError("squeue failed: Unable to contact slurm controller")
+        with mock.patch.object(slurm_commands, "queued_task_states", squeue), \
+                mock.patch.object(slurm_runner, "SQUEUE_WARN_SECONDS", 0.05), \
+                mock.patch.object(slurm_runner, "SQUEUE_GIVE_UP_SECONDS", 0.3):
+            with self.assertRaisesRegex(slurm_commands.SlurmError, "giving up.*array job 41"):
+                self.runner._watch([task], self.workdir, self.fail)
+        # Said once, after the failures since the last answer outlast the warning time.
+        self.assertEqual(self.runner.log.getvalue().splitlines(),
+                         ["gorvan-plan: squeue failed: Unable to contact slurm controller; "
+                          "still asking (Ctrl-C cancels the sweep)"])
+        self.assertGreaterEqual(calls[-1] - calls[1], 0.3)  # the clock restarted on the answer
+
 
 @unittest.skipIf(NO_CLUSTER and not IN_CI, NO_CLUSTER)
 class SlurmSweep(unittest.TestCase):
@@ -173,9 +208,12 @@ class SlurmSweep(unittest.TestCase):
                               timeout=300)
 
     def start_tool(self, csv_name, *args, binary=BINARY):
-        return subprocess.Popen(self.command(csv_name, *args, binary=binary),
-                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
-                                stdin=subprocess.DEVNULL, env=cluster.environment)
+        process = subprocess.Popen(self.command(csv_name, *args, binary=binary),
+                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                                   stdin=subprocess.DEVNULL, env=cluster.environment)
+        started_tools.append(process)
+        self.addCleanup(stop_tool, process)
+        return process
 
     def local_csv(self):
         """The same sweep and shards run on this machine, without Slurm."""

@@ -49,14 +49,15 @@ def submit_array(script, task_count, options, script_args):
 
 def queued_task_states(job_ids):
     """{(job id, task id): state} for every task of these array jobs that the
-    controller still lists (finished ones stay listed for MinJobAge seconds),
-    or None when squeue could not be asked this time."""
+    controller still lists (finished ones stay listed for MinJobAge seconds).
+    Raises SlurmError when squeue gets no answer."""
     # Listing the user's jobs rather than naming the ids: squeue refuses the
     # whole request when one named job has already been forgotten.
     result = _run(["squeue", "--noheader", "--array", "--states=all",
                    f"--user={os.getuid()}", "--format=%F %K %T"])
     if result.returncode != 0:
-        return None
+        raise SlurmError("squeue failed: " + (result.stderr.strip() or
+                                              f"exit code {result.returncode}"))
     wanted = set(job_ids)
     states = {}
     for line in result.stdout.splitlines():

@@ -33,6 +33,10 @@ LOG_TAIL_LINES = 5
 # After scancel, how long to wait for the tasks to stop writing into their
 # directories (Slurm sends SIGTERM, then SIGKILL after its KillWait).
 CANCEL_WAIT_SECONDS = 20
+# A controller may be out of reach for a while (restart, overload): the runner
+# keeps asking, says so after a minute, and gives up after half an hour.
+SQUEUE_WARN_SECONDS = 60
+SQUEUE_GIVE_UP_SECONDS = 1800
 NO_EXIT_CODE = -1
 
 TASK_SCRIPT = """\
@@ -133,9 +137,11 @@ class SlurmRunner:
     def _wait_until_stopped(self):
         deadline = time.monotonic() + CANCEL_WAIT_SECONDS
         while time.monotonic() < deadline:
-            states = slurm_commands.queued_task_states(self.job_ids)
-            if states is not None and all(state in slurm_commands.TERMINAL_STATES
-                                          for state in states.values()):
+            try:
+                states = slurm_commands.queued_task_states(self.job_ids)
+            except slurm_commands.SlurmError:
+                return  # nothing more to learn; the tasks were told to stop
+            if all(state in slurm_commands.TERMINAL_STATES for state in states.values()):
                 return
             time.sleep(0.5)
 
@@ -182,12 +188,16 @@ class SlurmRunner:
         waiting = {(task.job_id, task.task_id): task for task in tasks}
         all_succeeded = True
         started = time.monotonic()
+        unanswered = _Unanswered(self.log, self.job_ids)
         while waiting and not self.cancelled:
             fastest, slowest = self.poll_seconds
             time.sleep(min(slowest, max(fastest, (time.monotonic() - started) / 10)))
-            states = slurm_commands.queued_task_states(self.job_ids)
-            if states is None:
-                continue  # the controller may be busy; ask again later
+            try:
+                states = slurm_commands.queued_task_states(self.job_ids)
+            except slurm_commands.SlurmError as error:
+                unanswered.failed(error)
+                continue
+            unanswered.answered()
             for key, task in list(waiting.items()):
                 outcome = self._outcome_if_ended(task, states.get(key), logs)
                 if outcome is not None:
@@ -229,6 +239,33 @@ class SlurmRunner:
         return JobOutcome(spec=task.spec, directory=task.directory,
                           returncode=NO_EXIT_CODE if exit_code is None else exit_code,
                           console=_read_text(task.directory / STDOUT_FILE), stderr=stderr)
+
+
+class _Unanswered:
+    """Keeps track of how long squeue has gone without an answer."""
+
+    def __init__(self, log, job_ids):
+        self.log, self.job_ids = log, job_ids
+        self.since = None
+        self.warned = False
+
+    def answered(self):
+        if self.warned:
+            print("gorvan-plan: Slurm answers again", file=self.log, flush=True)
+        self.since, self.warned = None, False
+
+    def failed(self, error):
+        now = time.monotonic()
+        self.since = self.since or now
+        if now - self.since >= SQUEUE_GIVE_UP_SECONDS:
+            raise slurm_commands.SlurmError(
+                f"{error}; no answer for {SQUEUE_GIVE_UP_SECONDS // 60} minutes, giving up. The "
+                f"array job {', '.join(self.job_ids)} may still run: cancel it with scancel "
+                "once Slurm answers, or let it end, and run again with --resume")
+        if now - self.since >= SQUEUE_WARN_SECONDS and not self.warned:
+            self.warned = True
+            print(f"gorvan-plan: {error}; still asking (Ctrl-C cancels the sweep)",
+                  file=self.log, flush=True)
 
 
 def _read_exit_code(directory):
