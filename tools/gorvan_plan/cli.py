@@ -280,7 +280,8 @@ def run_sweep(args):
     if args.resume:
         print(f"{PROG}: {len(power_done)} of {len(plans)} settings taken from {args.csv}",
               file=sys.stderr)
-    print(f"{PROG}: {len(plans)} settings, {len(jobs)} jobs, {args.jobs} at a time; every "
+    print(f"{PROG}: {plural(len(plans), 'setting')}, {plural(len(jobs), 'job')}, "
+          f"{args.jobs} at a time; every "
           f"setting runs with seed {args.seed} (shared random numbers give smoother curves)",
           file=sys.stderr)
     sweep.collector.emit_finished()          # resumed rows, before any progress is shown
@@ -295,12 +296,19 @@ def run_sweep(args):
     except KeyboardInterrupt:
         signal.signal(signal.SIGINT, signal.SIG_IGN)
         runner.cancel()
-        clean_up(workdir, made_workdir, jobs, sweep.collector)
+        clean_up(workdir, made_workdir, jobs, sweep.collector, interrupted=True)
+        for name, failure in sweep.collector.failures.items():
+            if name not in sweep.collector.stopped_jobs:
+                print(f"{PROG}: {failure}", file=sys.stderr)
         print(f"\n{PROG}: interrupted; {len(sweep.rows)} of {len(plans)} finished settings are "
               f"in {args.csv} (run again with --resume to go on)", file=sys.stderr)
         return 130
     clean_up(workdir, made_workdir, jobs, sweep.collector)
     return report(args, sweep, pyplot, base, len(plans))
+
+
+def plural(count, noun):
+    return f"{count} {noun}" + ("" if count == 1 else "s")
 
 
 def job_folder(args):
@@ -311,12 +319,13 @@ def job_folder(args):
     return tempfile.mkdtemp(prefix=".gorvan-plan-jobs-", dir=folder), True
 
 
-def clean_up(workdir, made_workdir, jobs, collector):
-    """Removes what unfinished jobs left; failed jobs keep their folders."""
-    failed = "\n".join(collector.failures)
+def clean_up(workdir, made_workdir, jobs, collector, interrupted=False):
+    """Removes what unfinished jobs left; failed jobs keep their folders, but
+    not those that an interruption stopped."""
+    keep = set(collector.failures) - (collector.stopped_jobs if interrupted else set())
     for spec, _ in jobs:
         directory = os.path.join(workdir, spec.name)
-        if os.path.isdir(directory) and directory not in failed:
+        if os.path.isdir(directory) and spec.name not in keep:
             shutil.rmtree(directory, ignore_errors=True)
     if made_workdir:
         try:
@@ -341,7 +350,7 @@ def report(args, sweep, pyplot, base, settings):
         title = f"Power of {os.path.basename(args.base)}: {base.comment1.strip()}"
         plot.draw(pyplot, pairs, args.plot, args.x, args.target, title, args.seed, args.shards)
         print(f"{PROG}: curves drawn to {args.plot}", file=sys.stderr)
-    for failure in sweep.collector.failures:
+    for failure in sweep.collector.failures.values():
         print(f"{PROG}: {failure}", file=sys.stderr)
     if sweep.collector.failures:
         print(f"{PROG}: {len(pairs)} of {settings} settings finished; run again with --resume "
