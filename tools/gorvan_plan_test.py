@@ -423,35 +423,42 @@ class Sweeps(unittest.TestCase):
                 self.assertIn(row["chain_warning"], done.stderr)
 
     def test_interrupt_keeps_finished_rows_and_resume_finishes(self):
-        # Settings of about a second each, one job at a time.
-        base = self.write("SLOW.IN", tiny(chain="1000 20 2000", runs=40))
-        args = [TOOL, base, "--binary", BINARY, "--csv", self.csv, "--jobs", "1",
-                "--vary", "samples=8,10,12,14,16,18", "--seed", "3"]
+        # A program that never ends the setting with 14 diploids per sample,
+        # so that the interruption always finds the other settings finished
+        # and that one running.
+        stuck = self.write("stuck-gorvan", f"""#!/bin/sh
+if [ "$1" != --check ] && grep -q '^14 14 ' GORVAN.IN; then exec sleep 600; fi
+exec '{BINARY}' "$@"
+""")
+        os.chmod(stuck, 0o755)
+        args = [TOOL, self.base, "--binary", stuck, "--csv", self.csv, "--jobs", "2",
+                "--vary", "samples=8,10,12,14,16,18", "--seed", "3", "--runs", "20"]
         process = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                    text=True, stdin=subprocess.DEVNULL)
         deadline = time.monotonic() + 120
         while time.monotonic() < deadline:
-            if os.path.exists(self.csv) and len(self.rows()) >= 2:
+            if os.path.exists(self.csv) and len(self.rows()) == 5:
                 break
             time.sleep(0.05)
         process.send_signal(signal.SIGINT)
-        stdout, stderr = process.communicate(timeout=60)
+        stdout, stderr = process.communicate(timeout=30)
         self.assertEqual(process.returncode, 130, stderr)
         self.assertNotIn("Traceback", stderr)
-        self.assertIn("--resume", stderr)
+        self.assertIn("5 of 6 finished settings are in", stderr)
         kept = self.rows()
-        self.assertGreaterEqual(len(kept), 2)
-        self.assertLess(len(kept), 6)
-        self.assertEqual(sorted(os.listdir(self.dir)), ["BASE.IN", "SLOW.IN", "plan.csv"])
+        self.assertEqual([row["samples"] for row in kept], ["8", "10", "12", "16", "18"])
+        self.assertEqual(sorted(os.listdir(self.dir)), ["BASE.IN", "plan.csv", "stuck-gorvan"])
 
+        args[3] = BINARY
         resumed = subprocess.run(args + ["--resume"], capture_output=True, text=True,
                                  timeout=300)
         self.assertEqual(resumed.returncode, 0, resumed.stderr)
-        self.assertIn(f"{len(kept)} of 6 settings taken from", resumed.stderr)
+        self.assertIn("5 of 6 settings taken from", resumed.stderr)
         progress = [line for line in resumed.stderr.splitlines() if line.startswith("[")]
-        self.assertEqual(len(progress), 6 - len(kept))
+        self.assertEqual(len(progress), 1)
+        self.assertIn("[6/6] samples=14", progress[0])
         final = self.rows()
-        self.assertEqual(final[:len(kept)], kept)
+        self.assertEqual([row["samples"] for row in final], ["8", "10", "12", "14", "16", "18"])
         fresh_csv = os.path.join(self.dir, "fresh.csv")
         fresh = subprocess.run(args[:5] + [fresh_csv] + args[6:], capture_output=True,
                                text=True, timeout=300)
