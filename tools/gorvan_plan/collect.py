@@ -149,6 +149,13 @@ class Collector:
                     jobs.append((spec, design))
         return jobs
 
+    def label(self, job_name):
+        """What a job computes, in the user's terms."""
+        kind, plan, _, _ = self._jobs[job_name]
+        if kind == "null":
+            return f"null check of {plan.settings[0]} (generations=0)"
+        return plan.setting.label()
+
     @staticmethod
     def _shard(spec):
         return int(spec.name.rsplit("-", 1)[1].split("of")[0]) - 1
