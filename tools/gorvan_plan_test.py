@@ -473,6 +473,47 @@ exec '{BINARY}' "$@"
         self.assertEqual(fresh.returncode, 0, fresh.stderr)
         self.assertEqual(self.rows(fresh_csv), final)
 
+    def test_a_failing_job_is_reported_and_resumed_and_discards_are_counted(self):
+        # One common allele and a rare one, one diploid per sample: most
+        # attempts find every sample monomorphic and are thrown away.
+        rare = self.write("RARE.IN", tiny(runs=5).replace("10 12 ", "1 1 ").replace(
+            "3 0.2 0.3 0.50e0", "2 0.97 0.03").replace("2 0.5 0.5", "2 0.97 0.03"))
+        failing = self.write("failing-gorvan", f"""#!/bin/sh
+if [ "$1" != --check ] && grep -q '^2 2 ' GORVAN.IN; then echo 'disk on fire' >&2; exit 3; fi
+exec '{BINARY}' "$@"
+""")
+        os.chmod(failing, 0o755)
+        args = [TOOL, rare, "--binary", failing, "--csv", self.csv, "--vary", "samples=1,2",
+                "--seed", "9"]
+        done = subprocess.run(args, capture_output=True, text=True, timeout=300)
+        self.assertEqual(done.returncode, 1, done.stderr)
+        self.assertIn("job p002-samples-2-1of1 failed (exit code 3)", done.stderr)
+        self.assertIn("disk on fire", done.stderr)
+        self.assertIn("1 of 2 settings finished", done.stderr)
+        self.assertEqual([row["samples"] for row in self.rows()], ["1"])
+        kept = [name for name in os.listdir(self.dir) if name.startswith(".gorvan-plan-jobs-")]
+        self.assertEqual(len(kept), 1)
+        self.assertEqual(os.listdir(os.path.join(self.dir, kept[0], "p002-samples-2-1of1")),
+                         ["GORVAN.IN"])
+
+        # The discarded attempts are the "Run =" lines beyond the runs.
+        direct = os.path.join(self.dir, "direct")
+        os.makedirs(direct)
+        text = design.parameter_text(checker.read_design_file(BINARY, rare))
+        checker.write_parameter_file(direct, text)
+        console = subprocess.run([BINARY, "--seed", "9"], cwd=direct, capture_output=True,
+                                 text=True).stdout
+        attempts = sum(line.startswith("Run =") for line in console.splitlines())
+        self.assertGreater(attempts, 5)
+        self.assertEqual(int(self.rows()[0]["discarded"]), attempts - 5)
+
+        args[3] = BINARY
+        resumed = subprocess.run(args + ["--resume"], capture_output=True, text=True,
+                                 timeout=300)
+        self.assertEqual(resumed.returncode, 0, resumed.stderr)
+        self.assertIn("1 of 2 settings taken from", resumed.stderr)
+        self.assertEqual([row["samples"] for row in self.rows()], ["1", "2"])
+
     def test_missing_matplotlib_is_named_before_any_job(self):
         fake = os.path.join(self.dir, "fake", "matplotlib")
         os.makedirs(fake)
