@@ -244,9 +244,20 @@ class DesignText(unittest.TestCase):
             self.assertIn(reason, str(caught.exception))
 
 
-def needs_binary(test):
-    return unittest.skipUnless(BINARY and os.access(BINARY, os.X_OK),
-                               "set GORVAN_BINARY to the built gorvan program")(test)
+def png_dpi(path):
+    """The resolution a PNG file records (its pHYs chunk), in dots per inch."""
+    with open(path, "rb") as file:
+        content = file.read()
+    assert content[:8] == b"\x89PNG\r\n\x1a\n", "not a PNG file"
+    position = 8
+    while position < len(content):
+        length = int.from_bytes(content[position:position + 4], "big")
+        kind = content[position + 4:position + 8]
+        if kind == b"pHYs":
+            per_metre = int.from_bytes(content[position + 8:position + 12], "big")
+            return per_metre * 0.0254
+        position += 12 + length
+    return 0
 
 
 class Sweeps(unittest.TestCase):
@@ -360,10 +371,7 @@ class Sweeps(unittest.TestCase):
         progress = [line for line in done.stderr.splitlines() if line.startswith("[")]
         self.assertEqual([line[:5] for line in progress], ["[1/4]", "[2/4]", "[3/4]", "[4/4]"])
         self.assertTrue(all("left" in line for line in progress))
-        with open(png, "rb") as file:
-            head = file.read(24)
-        self.assertEqual(head[:8], b"\x89PNG\r\n\x1a\n")
-        self.assertEqual(int.from_bytes(head[16:20], "big"), 1500)  # 7.5 inches at 200 dpi
+        self.assertGreaterEqual(round(png_dpi(png)), 200)
         self.assertEqual(sorted(os.listdir(self.dir)), ["BASE.IN", "curve.png", "plan.csv"])
 
         # Shards: the same tallies as separate runs with seeds 5 and 6 and
@@ -423,40 +431,88 @@ class Sweeps(unittest.TestCase):
                 self.assertIn(row["chain_warning"], done.stderr)
 
     def test_interrupt_keeps_finished_rows_and_resume_finishes(self):
-        # Settings of about a second each, one job at a time.
-        base = self.write("SLOW.IN", tiny(chain="1000 20 2000", runs=40))
-        args = [TOOL, base, "--binary", BINARY, "--csv", self.csv, "--jobs", "1",
-                "--vary", "samples=8,10,12,14,16,18", "--seed", "3"]
+        # A program that never ends the setting with 14 diploids per sample,
+        # so that the interruption always finds the other settings finished
+        # and that one running.
+        stuck = self.write("stuck-gorvan", f"""#!/bin/sh
+if [ "$1" != --check ] && grep -q '^14 14 ' GORVAN.IN; then exec sleep 600; fi
+exec '{BINARY}' "$@"
+""")
+        os.chmod(stuck, 0o755)
+        args = [TOOL, self.base, "--binary", stuck, "--csv", self.csv, "--jobs", "2",
+                "--vary", "samples=8,10,12,14,16,18", "--seed", "3", "--runs", "20"]
         process = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                    text=True, stdin=subprocess.DEVNULL)
         deadline = time.monotonic() + 120
         while time.monotonic() < deadline:
-            if os.path.exists(self.csv) and len(self.rows()) >= 2:
+            if os.path.exists(self.csv) and len(self.rows()) == 5:
                 break
             time.sleep(0.05)
         process.send_signal(signal.SIGINT)
-        stdout, stderr = process.communicate(timeout=60)
+        stdout, stderr = process.communicate(timeout=30)
         self.assertEqual(process.returncode, 130, stderr)
         self.assertNotIn("Traceback", stderr)
-        self.assertIn("--resume", stderr)
+        self.assertIn("5 of 6 finished settings are in", stderr)
         kept = self.rows()
-        self.assertGreaterEqual(len(kept), 2)
-        self.assertLess(len(kept), 6)
-        self.assertEqual(sorted(os.listdir(self.dir)), ["BASE.IN", "SLOW.IN", "plan.csv"])
+        self.assertEqual([row["samples"] for row in kept], ["8", "10", "12", "16", "18"])
+        self.assertEqual(sorted(os.listdir(self.dir)), ["BASE.IN", "plan.csv", "stuck-gorvan"])
 
+        args[3] = BINARY
         resumed = subprocess.run(args + ["--resume"], capture_output=True, text=True,
                                  timeout=300)
         self.assertEqual(resumed.returncode, 0, resumed.stderr)
-        self.assertIn(f"{len(kept)} of 6 settings taken from", resumed.stderr)
+        self.assertIn("5 of 6 settings taken from", resumed.stderr)
         progress = [line for line in resumed.stderr.splitlines() if line.startswith("[")]
-        self.assertEqual(len(progress), 6 - len(kept))
+        self.assertEqual(len(progress), 1)
+        self.assertIn("[6/6] samples=14", progress[0])
         final = self.rows()
-        self.assertEqual(final[:len(kept)], kept)
+        self.assertEqual([row["samples"] for row in final], ["8", "10", "12", "14", "16", "18"])
         fresh_csv = os.path.join(self.dir, "fresh.csv")
         fresh = subprocess.run(args[:5] + [fresh_csv] + args[6:], capture_output=True,
                                text=True, timeout=300)
         self.assertEqual(fresh.returncode, 0, fresh.stderr)
         self.assertEqual(self.rows(fresh_csv), final)
+
+    def test_a_failing_job_is_reported_and_resumed_and_discards_are_counted(self):
+        # One common allele and a rare one, one diploid per sample: most
+        # attempts find every sample monomorphic and are thrown away.
+        rare = self.write("RARE.IN", tiny(runs=5).replace("10 12 ", "1 1 ").replace(
+            "3 0.2 0.3 0.50e0", "2 0.97 0.03").replace("2 0.5 0.5", "2 0.97 0.03"))
+        failing = self.write("failing-gorvan", f"""#!/bin/sh
+if [ "$1" != --check ] && grep -q '^2 2 ' GORVAN.IN; then echo 'disk on fire' >&2; exit 3; fi
+exec '{BINARY}' "$@"
+""")
+        os.chmod(failing, 0o755)
+        args = [TOOL, rare, "--binary", failing, "--csv", self.csv, "--vary", "samples=1,2",
+                "--seed", "9"]
+        done = subprocess.run(args, capture_output=True, text=True, timeout=300)
+        self.assertEqual(done.returncode, 1, done.stderr)
+        self.assertIn("job p002-samples-2-1of1 failed (exit code 3)", done.stderr)
+        self.assertIn("disk on fire", done.stderr)
+        self.assertIn("1 of 2 settings finished", done.stderr)
+        self.assertEqual([row["samples"] for row in self.rows()], ["1"])
+        kept = [name for name in os.listdir(self.dir) if name.startswith(".gorvan-plan-jobs-")]
+        self.assertEqual(len(kept), 1)
+        self.assertEqual(os.listdir(os.path.join(self.dir, kept[0], "p002-samples-2-1of1")),
+                         ["GORVAN.IN"])
+
+        # The discarded attempts are the "Run =" lines beyond the runs.
+        direct = os.path.join(self.dir, "direct")
+        os.makedirs(direct)
+        text = design.parameter_text(checker.read_design_file(BINARY, rare))
+        checker.write_parameter_file(direct, text)
+        console = subprocess.run([BINARY, "--seed", "9"], cwd=direct, capture_output=True,
+                                 text=True).stdout
+        attempts = sum(line.startswith("Run =") for line in console.splitlines())
+        self.assertGreater(attempts, 5)
+        self.assertEqual(int(self.rows()[0]["discarded"]), attempts - 5)
+
+        args[3] = BINARY
+        resumed = subprocess.run(args + ["--resume"], capture_output=True, text=True,
+                                 timeout=300)
+        self.assertEqual(resumed.returncode, 0, resumed.stderr)
+        self.assertIn("1 of 2 settings taken from", resumed.stderr)
+        self.assertEqual([row["samples"] for row in self.rows()], ["1", "2"])
 
     def test_missing_matplotlib_is_named_before_any_job(self):
         fake = os.path.join(self.dir, "fake", "matplotlib")

@@ -10,18 +10,17 @@ import os
 import shutil
 import signal
 import sys
-import tempfile
 
 from . import answer
 from . import axes as axes_module
 from . import checker
-from . import collect
 from . import design as design_module
 from . import jobs as jobs_module
 from . import plot
 from . import slurm_commands
 from . import slurm_options
 from . import progress as progress_module
+from . import sweep as sweep_module
 from . import table
 from .runners import LocalRunner
 
@@ -33,6 +32,14 @@ DEFAULT_BINARIES = (os.path.join(os.path.dirname(TOOLS_DIR), "build", "release",
 
 class Refusal(Exception):
     """A value the sweep cannot use; refused before any job starts."""
+
+
+class RunnerError(Exception):
+    """The jobs could not be run or watched (e.g. sbatch refused them)."""
+
+    def __init__(self, message, exit_code):
+        super().__init__(message)
+        self.exit_code = exit_code
 
 
 class InternalError(Exception):
@@ -177,34 +184,17 @@ def say_chosen_generations(plans):
               f"{plan.design.ne} (expected Fst {reached:.5f})", file=sys.stderr)
 
 
-def verify_files(binary, jobs, labels):
+def verify_files(binary, jobs, label):
     """Reads every parameter file through gorvan itself before any job runs."""
     for spec, wanted in jobs:
         try:
             read = checker.read_back(binary, spec.parameter_text)
         except checker.CheckRefused as error:
-            raise Refusal(f"{labels[spec.name]}: gorvan refuses the design:\n{error}") from None
+            raise Refusal(f"{label(spec.name)}: gorvan refuses the design:\n{error}") from None
         changed = design_module.differences(wanted, read)
         if changed:
             raise InternalError(f"the parameter file of job {spec.name} reads back with other "
                                 f"values ({', '.join(changed)}); nothing was run")
-
-
-def resumed_parts(args, plans, null_plans):
-    """The power and null columns of the CSV's rows that were run with the
-    very same parameter files, seed and shards."""
-    power, null = {}, {}
-    wanted_power = {plan.fingerprint for plan in plans}
-    for row in table.read_csv(args.csv):
-        if row.get("seed") != str(args.seed) or row.get("shards") != str(args.shards):
-            continue
-        if row.get("design") in wanted_power:
-            power[row["design"]] = {column: row.get(column, "")
-                                    for column in table.POWER_COLUMNS}
-        if row.get("null_design") in null_plans and row.get("null_runs"):
-            null[row["null_design"]] = {column: row.get(column, "")
-                                        for column in table.NULL_COLUMNS}
-    return power, null
 
 
 def make_runner(args, workdir):
@@ -214,62 +204,20 @@ def make_runner(args, workdir):
     return LocalRunner(args.binary, args.jobs, workdir)
 
 
-def job_labels(plans, null_plans, jobs):
-    labels = {}
-    for spec, _ in jobs:
-        if spec.name.startswith("n"):
-            plan = next(p for p in null_plans.values()
-                        if spec.name.startswith(f"n{p.index:03d}-"))
-            labels[spec.name] = f"null check of {plan.settings[0]} (generations=0)"
-        else:
-            plan = next(p for p in plans if spec.name.startswith(f"p{p.index:03d}-"))
-            labels[spec.name] = plan.setting.label()
-    return labels
+def load_plotting(args):
+    """pyplot when a figure is asked for, checked before any job runs."""
+    if not args.plot:
+        return None
+    pyplot = plot.load_pyplot()
+    if pyplot is None:
+        raise Refusal(f"matplotlib is needed to draw the curves and cannot be imported by "
+                      f"{sys.executable}; on Debian: apt-get install python3-matplotlib")
+    return pyplot
 
 
-class Sweep:
-    """The running sweep: finished rows, the CSV kept up to date, progress."""
-
-    def __init__(self, args, plans, null_plans, jobs, power_done, null_done):
-        self.args = args
-        self.rows = {}                       # plan index -> (plan, row)
-        self.designs = {spec.name: design for spec, design in jobs}
-        self.collector = collect.Collector(plans, null_plans, args.seed, args.shards,
-                                           args.null_check, power_done, null_done,
-                                           self.row_done, self.null_done)
-        self.progress = None
-
-    def row_done(self, plan, row):
-        self.rows[plan.index] = (plan, row)
-        self.write_csv()
-        if self.progress is not None:
-            self.progress.setting_done(plan.setting.label(), row)
-
-    def null_done(self, plan, columns):
-        if self.progress is not None:
-            self.progress.null_done(f"null check of {plan.settings[0]} (generations=0)",
-                                    columns)
-
-    def job_finished(self, outcome):
-        self.progress.job_done(self.designs[outcome.spec.name])
-        self.collector.finished(outcome)
-
-    def pairs(self):
-        return [self.rows[index] for index in sorted(self.rows)]
-
-    def write_csv(self):
-        table.write_csv(self.args.csv, [row for _, row in self.pairs()], self.args.null_check)
-
-
-def run_sweep(args):
-    check_arguments(args)
-    pyplot = None
-    if args.plot:
-        pyplot = plot.load_pyplot()
-        if pyplot is None:
-            raise Refusal(f"matplotlib is needed to draw the curves and cannot be imported by "
-                          f"{sys.executable}; on Debian: apt-get install python3-matplotlib")
-    base = read_base(args)
+def prepare_sweep(args, base):
+    """The settings, their null checks, what an earlier CSV already holds,
+    and every job still to run, its parameter file checked by gorvan."""
     plans = plan_settings(args, base)
     null_plans = {}
     if args.null_check:
@@ -278,64 +226,66 @@ def run_sweep(args):
         except axes_module.GridError as error:
             raise Refusal(str(error)) from None
     say_chosen_generations(plans)
-    power_done, null_done = resumed_parts(args, plans, null_plans) if args.resume else ({}, {})
-    # The collector learns which jobs exist when they are planned.
-    sweep = Sweep(args, plans, null_plans, [], power_done, null_done)
-    jobs = sweep.collector.jobs(args.threads)
-    sweep.designs = {spec.name: design for spec, design in jobs}
-    verify_files(args.binary, jobs, job_labels(plans, null_plans, jobs))
-
+    power_done, null_done = ({}, {})
     if args.resume:
+        power_done, null_done = sweep_module.resumed_parts(args.csv, args.seed, args.shards,
+                                                           plans, null_plans)
         print(f"{PROG}: {len(power_done)} of {len(plans)} settings taken from {args.csv}",
               file=sys.stderr)
-    at_once = "as one Slurm array job" if args.slurm else f"{args.jobs} at a time"
-    print(f"{PROG}: {len(plans)} settings, {len(jobs)} jobs, {at_once}; every "
-          f"setting runs with seed {args.seed} (shared random numbers give smoother curves)",
-          file=sys.stderr)
+    sweep = sweep_module.Sweep(args, plans, null_plans, power_done, null_done)
+    verify_files(args.binary, sweep.jobs, sweep.collector.label)
+    return sweep
+
+
+def at_once(args):
+    return "as one Slurm array job" if args.slurm else f"{args.jobs} at a time"
+
+
+def execute(args, sweep):
+    """Runs the jobs; True when they all ran, False when interrupted."""
+    settings = len(sweep.collector.power_plans)
+    print(f"{PROG}: {plural(settings, 'setting')}, {plural(len(sweep.jobs), 'job')}, "
+          f"{at_once(args)}; every setting runs with seed {args.seed} (shared random "
+          "numbers give smoother curves)", file=sys.stderr)
     sweep.collector.emit_finished()          # resumed rows, before any progress is shown
     sweep.write_csv()
     sweep.progress = progress_module.Progress(
-        sum(progress_module.job_cost(design) for _, design in jobs), len(plans),
+        sum(progress_module.job_cost(design) for _, design in sweep.jobs), settings,
         already=len(sweep.rows))
-    workdir, made_workdir = job_folder(args)
+    workdir, made_workdir = sweep_module.job_folder(args.csv, args.workdir)
     runner = make_runner(args, workdir)
     try:
-        runner.run([spec for spec, _ in jobs], sweep.job_finished)
+        runner.run([spec for spec, _ in sweep.jobs], sweep.job_finished)
     except KeyboardInterrupt:
         signal.signal(signal.SIGINT, signal.SIG_IGN)
         runner.cancel()
-        clean_up(workdir, made_workdir, jobs, sweep.collector)
-        print(f"\n{PROG}: interrupted; {len(sweep.rows)} of {len(plans)} finished settings are "
+        sweep_module.clean_up(workdir, made_workdir, sweep.jobs, sweep.collector,
+                              interrupted=True)
+        for name, failure in sweep.collector.failures.items():
+            if name not in sweep.collector.stopped_jobs:
+                print(f"{PROG}: {failure}", file=sys.stderr)
+        print(f"\n{PROG}: interrupted; {len(sweep.rows)} of {settings} finished settings are "
               f"in {args.csv} (run again with --resume to go on)", file=sys.stderr)
-        return 130
+        return False
     except slurm_commands.SlurmError as error:
-        clean_up(workdir, made_workdir, jobs, sweep.collector)
-        print(f"{PROG}: error: {error}", file=sys.stderr)
-        return 2 if not runner.job_ids else 1
-    clean_up(workdir, made_workdir, jobs, sweep.collector)
-    return report(args, sweep, pyplot, base, len(plans))
+        sweep_module.clean_up(workdir, made_workdir, sweep.jobs, sweep.collector)
+        raise RunnerError(str(error), 1 if runner.job_ids else 2) from None
+    sweep_module.clean_up(workdir, made_workdir, sweep.jobs, sweep.collector)
+    return True
 
 
-def job_folder(args):
-    if args.workdir:
-        os.makedirs(args.workdir, exist_ok=True)
-        return args.workdir, False
-    folder = os.path.dirname(os.path.abspath(args.csv))
-    return tempfile.mkdtemp(prefix=".gorvan-plan-jobs-", dir=folder), True
+def run_sweep(args):
+    check_arguments(args)
+    pyplot = load_plotting(args)
+    base = read_base(args)
+    sweep = prepare_sweep(args, base)
+    if not execute(args, sweep):
+        return 130
+    return report(args, sweep, pyplot, base, len(sweep.collector.power_plans))
 
 
-def clean_up(workdir, made_workdir, jobs, collector):
-    """Removes what unfinished jobs left; failed jobs keep their folders."""
-    failed = "\n".join(collector.failures)
-    for spec, _ in jobs:
-        directory = os.path.join(workdir, spec.name)
-        if os.path.isdir(directory) and directory not in failed:
-            shutil.rmtree(directory, ignore_errors=True)
-    if made_workdir:
-        try:
-            os.rmdir(workdir)
-        except OSError:
-            pass
+def plural(count, noun):
+    return f"{count} {noun}" + ("" if count == 1 else "s")
 
 
 def report(args, sweep, pyplot, base, settings):
@@ -354,7 +304,7 @@ def report(args, sweep, pyplot, base, settings):
         title = f"Power of {os.path.basename(args.base)}: {base.comment1.strip()}"
         plot.draw(pyplot, pairs, args.plot, args.x, args.target, title, args.seed, args.shards)
         print(f"{PROG}: curves drawn to {args.plot}", file=sys.stderr)
-    for failure in sweep.collector.failures:
+    for failure in sweep.collector.failures.values():
         print(f"{PROG}: {failure}", file=sys.stderr)
     if sweep.collector.failures:
         print(f"{PROG}: {len(pairs)} of {settings} settings finished; run again with --resume "
@@ -372,6 +322,9 @@ def main(argv):
         arguments.print_usage(sys.stderr)
         print(f"{PROG}: error: {error}", file=sys.stderr)
         return 2
+    except RunnerError as error:
+        print(f"{PROG}: error: {error}", file=sys.stderr)
+        return error.exit_code
     except InternalError as error:
         print(f"{PROG}: internal error: {error}", file=sys.stderr)
         return 1

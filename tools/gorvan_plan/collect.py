@@ -122,7 +122,8 @@ class Collector:
         self.power_parts = dict(done_power)     # power fingerprint -> power columns
         self.null_parts = dict(done_null)       # null fingerprint -> null columns
         self.on_row, self.on_null = on_row, on_null
-        self.failures = []
+        self.failures = {}                      # failed job's name -> message; folder kept
+        self.stopped_jobs = set()               # those ended by a signal (Ctrl-C reaches them too)
         self._jobs = {}                         # job name -> (kind, plan, chain, shard)
         self._power_shards = {}                 # power fingerprint -> {shard: tallies}
         self._null_shards = {}                  # (null fingerprint, chain) -> {shard: NullShard}
@@ -148,6 +149,13 @@ class Collector:
                     jobs.append((spec, design))
         return jobs
 
+    def label(self, job_name):
+        """What a job computes, in the user's terms."""
+        kind, plan, _, _ = self._jobs[job_name]
+        if kind == "null":
+            return f"null check of {plan.settings[0]} (generations=0)"
+        return plan.setting.label()
+
     @staticmethod
     def _shard(spec):
         return int(spec.name.rsplit("-", 1)[1].split("of")[0]) - 1
@@ -169,7 +177,9 @@ class Collector:
             else:
                 self._read_null(outcome, plan, chain, shard, design)
         except (JobFailed, outputs.OutputError, OSError, ValueError, IndexError) as error:
-            self.failures.append(failure_text(outcome, error))
+            self.failures[outcome.spec.name] = failure_text(outcome, error)
+            if outcome.returncode < 0:
+                self.stopped_jobs.add(outcome.spec.name)
             return
         shutil.rmtree(outcome.directory, ignore_errors=True)
         if kind == "power":

@@ -74,11 +74,25 @@ def caption(pairs, seed, shards):
     return "; ".join(parts) + "."
 
 
+def legend_handles(combinations, colours, target):
+    """A colour per combination of the other axes, a line style per test."""
+    from matplotlib.lines import Line2D
+    handles = [Line2D([], [], color=colours[index % len(colours)], linewidth=2, label=others)
+               for index, others in enumerate(combinations)]
+    for test in TESTS_IN_ORDER:
+        linestyle, marker = TEST_STYLE[test]
+        handles.append(Line2D([], [], color="0.25", linestyle=linestyle, marker=marker,
+                              markersize=4.5, label=TEST_LABEL[test]))
+    handles.append(Line2D([], [], color="0.35", linestyle=":", label=f"target power {target:g}"))
+    return handles
+
+
 def draw(pyplot, pairs, path, x_mode, target, title, seed, shards):
     import matplotlib.transforms as transforms
-    figure, axes = pyplot.subplots(figsize=(7.5, 5.2))
     curves = curves_module.build(pairs)
     combinations = list(dict.fromkeys(curve.others for curve in curves))
+    # Several combinations get a legend of their own beside the axes.
+    figure, axes = pyplot.subplots(figsize=(7.5 if len(combinations) == 1 else 9.5, 5.2))
     colours = pyplot.rcParams["axes.prop_cycle"].by_key()["color"]
     for curve in curves:
         points = curve.points
@@ -111,7 +125,11 @@ def draw(pyplot, pairs, path, x_mode, target, title, seed, shards):
     axes.set_ylabel("power (share of runs with P < 0.05)")
     axes.set_ylim(-0.02, 1.02)
     axes.grid(True, alpha=0.3)
-    axes.legend(loc="best", fontsize=7.5, framealpha=0.9)
+    if len(combinations) == 1:
+        axes.legend(loc="best", fontsize=7.5, framealpha=0.9)
+    else:
+        axes.legend(handles=legend_handles(combinations, colours, target), loc="upper left",
+                    bbox_to_anchor=(1.02, 1.0), fontsize=7.5, frameon=False, handlelength=3.5)
     axes.set_title("\n".join(textwrap.wrap(title, 80)), fontsize=9)
     figure.text(0.01, 0.01, "\n".join(textwrap.wrap(caption(pairs, seed, shards), 120)),
                 fontsize=7, va="bottom", ha="left")
