@@ -17,7 +17,8 @@ TOOLS = os.path.dirname(os.path.abspath(__file__))
 TOOL = os.path.join(TOOLS, "gorvan-plan")
 sys.path.insert(0, TOOLS)
 
-from gorvan_plan import answer, axes, checker, curves, design, jobs, stats  # noqa: E402
+from gorvan_plan import (answer, axes, checker, collect, curves, design,  # noqa: E402
+                         jobs, stats)
 
 BINARY = os.environ.get("GORVAN_BINARY", "")
 
@@ -218,6 +219,29 @@ class Answer(unittest.TestCase):
         for given, wanted in cases:
             with self.subTest(given=given):
                 self.assertEqual(answer.crossing(given, 0.8), wanted)
+
+
+class ChainWarning(unittest.TestCase):
+    def test_warning_when_the_chain_adds_too_much_or_leaves_zero_p(self):
+        cases = [
+            # excess, its SE, zero-P share of the chain, of the longer chain
+            ((0.03, 0.005, 0.0, 0.0), ["adds about +0.030", "at least 4000 counted steps"]),
+            ((0.015, 0.004, 0.0, 0.0), []),                 # within 0.01 + 2 SE
+            ((0.019, 0.004, 0.0, 0.0), ["adds about +0.019"]),
+            ((-0.01, 0.004, 0.005, 0.0), []),               # 0.5% exactly is tolerated
+            ((0.002, 0.004, 0.012, 0.001), ["1.2% of the null runs hold a tested locus whose "
+                                            "estimated P is 0", "at least 4000 counted"]),
+            ((0.002, 0.004, 0.012, 0.009), ["at least 16000 counted steps"]),
+        ]
+        for given, parts in cases:
+            with self.subTest(given=given):
+                warning = collect.chain_warning(*given, counted_steps=1000)
+                if not parts:
+                    self.assertEqual(warning, "")
+                for part in parts:
+                    self.assertIn(part, warning)
+                if parts:
+                    self.assertIn("so its power is overstated by up to as much", warning)
 
 
 class DesignText(unittest.TestCase):

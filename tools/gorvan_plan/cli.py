@@ -80,9 +80,9 @@ def parser():
     result.add_argument("--seed", type=int, default=1, help="seed of every setting (default 1)")
     result.add_argument("--shards", type=int, default=1,
                         help="split each setting into K jobs with seeds S..S+K-1 (default 1)")
-    result.add_argument("--jobs", type=int, default=processors(),
+    result.add_argument("--jobs", type=int,
                         help="jobs run at once (default: the processors available, "
-                             f"{processors()} here)")
+                             f"{processors()} here, divided by --threads)")
     result.add_argument("--threads", type=int, default=1,
                         help="threads of each gorvan job (default 1)")
     result.add_argument("--null-check", action="store_true",
@@ -107,6 +107,8 @@ def parser():
 
 
 def check_arguments(args):
+    if args.jobs is None:
+        args.jobs = max(1, processors() // max(1, args.threads))
     if not args.vary:
         raise Refusal("name at least one axis with --vary NAME=V1,V2,... "
                       f"(axes: {', '.join(axes_module.AXES)})")
