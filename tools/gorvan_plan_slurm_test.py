@@ -3,9 +3,10 @@
 for the test (tools/slurm_test_cluster.py), with the gorvan program named by
 the GORVAN_BINARY environment variable (ctest sets it).
 
-The cluster needs root and Debian's slurm-wlm and munge: without them the
-test is skipped (exit code 77, which ctest reports as skipped), except in CI
-(CI=true), where they are installed and their absence is a failure."""
+The sweeps need the cluster, which needs root and Debian's slurm-wlm and
+munge: without them they are skipped (exit code 77, which ctest reports as
+skipped), except in CI (CI=true), where the packages are installed and their
+absence is a failure. How the runner reads an ended task is tested anywhere."""
 
 import atexit
 import csv
