@@ -91,8 +91,11 @@ class _Task:
 
 class SlurmRunner:
     def __init__(self, binary, options, poll_seconds=(1.0, 15.0), log=sys.stderr):
-        self.binary = pathlib.Path(binary).resolve()
-        self.options = dataclasses.replace(options, workdir=pathlib.Path(options.workdir).resolve())
+        # Absolute, but through the links the user named: a shared folder is
+        # often a link whose target differs from node to node.
+        self.binary = pathlib.Path(os.path.abspath(binary))
+        self.options = dataclasses.replace(
+            options, workdir=pathlib.Path(os.path.abspath(options.workdir)))
         self.poll_seconds = poll_seconds
         self.log = log
         self.job_ids = []
