@@ -6,6 +6,7 @@ CSV); 2 a bad argument or value, refused before any job starts; 130
 interrupted (Ctrl-C), every finished setting kept in the CSV."""
 
 import argparse
+import csv
 import os
 import shutil
 import signal
@@ -122,6 +123,13 @@ def check_arguments(args):
     csv_folder = os.path.dirname(os.path.abspath(args.csv))
     if not os.path.isdir(csv_folder):
         raise Refusal(f"--csv {args.csv}: the folder {csv_folder} does not exist")
+    if os.path.isdir(args.csv):
+        raise Refusal(f"--csv {args.csv} is a folder; name a file")
+    if not os.access(csv_folder, os.W_OK):
+        raise Refusal(f"--csv {args.csv}: the folder {csv_folder} cannot be written")
+    if os.path.exists(args.csv) and not table.is_plan_table(args.csv):
+        raise Refusal(f"--csv {args.csv} exists and is not a table of {PROG}; it is left as "
+                      "it is (name another file)")
     if args.resume and not os.path.isfile(args.csv):
         raise Refusal(f"--resume: there is no {args.csv} to resume")
     if args.plot:
@@ -214,8 +222,11 @@ def prepare_sweep(args, base):
     say_chosen_generations(plans)
     power_done, null_done = ({}, {})
     if args.resume:
-        power_done, null_done = sweep_module.resumed_parts(args.csv, args.seed, args.shards,
-                                                           plans, null_plans)
+        try:
+            power_done, null_done = sweep_module.resumed_parts(args.csv, args.seed,
+                                                               args.shards, plans, null_plans)
+        except (OSError, UnicodeDecodeError, csv.Error) as error:
+            raise Refusal(f"--resume: {args.csv} cannot be read as a table ({error})") from None
         print(f"{PROG}: {len(power_done)} of {len(plans)} settings taken from {args.csv}",
               file=sys.stderr)
     sweep = sweep_module.Sweep(args, plans, null_plans, power_done, null_done)
