@@ -24,9 +24,6 @@ from . import table
 from .runners import LocalRunner
 
 PROG = "gorvan-plan"
-TOOLS_DIR = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-DEFAULT_BINARIES = (os.path.join(os.path.dirname(TOOLS_DIR), "build", "release", "gorvan"),
-                    os.path.join(TOOLS_DIR, "gorvan"))
 
 
 class Refusal(Exception):
@@ -38,12 +35,16 @@ class InternalError(Exception):
 
 
 def default_binary():
-    """The build tree's program in a source checkout, the installed one beside
-    this tool otherwise, else whatever `gorvan` the PATH finds."""
-    for candidate in DEFAULT_BINARIES:
+    """The build tree's program when the tool runs from a source checkout
+    (tools/gorvan-plan), the one installed beside the tool otherwise
+    (bin/gorvan-plan), else whatever `gorvan` the PATH finds."""
+    script_dir = os.path.dirname(os.path.realpath(sys.argv[0]))
+    candidates = (os.path.join(script_dir, os.pardir, "build", "release", "gorvan"),
+                  os.path.join(script_dir, "gorvan"))
+    for candidate in candidates:
         if os.path.isfile(candidate) and os.access(candidate, os.X_OK):
-            return candidate
-    return shutil.which("gorvan") or DEFAULT_BINARIES[0]
+            return os.path.normpath(candidate)
+    return shutil.which("gorvan") or os.path.normpath(candidates[0])
 
 
 def processors():
@@ -92,7 +93,8 @@ def parser():
     result.add_argument("--workdir", help="where the jobs' directories go (default: a new "
                                           "folder beside the CSV, removed at the end)")
     result.add_argument("--binary", default=default_binary(),
-                        help="the gorvan program (default: build/release/gorvan)")
+                        help="the gorvan program (default: build/release/gorvan of the "
+                             "source tree, else the gorvan beside this tool or on the PATH)")
     return result
 
 
