@@ -349,6 +349,9 @@ class Sweeps(unittest.TestCase):
             (["--vary", "ne=20", "--plot", os.path.join(self.dir, "no", "c.png")],
              "does not exist"),
             (["--vary", "ne=20", "--resume"], "no " + self.csv + " to resume"),
+            (["--vary", "ne=20", "--resume", "--csv", self.base], "is not a table of"),
+            (["--vary", "ne=20", "--csv", self.base], "is not a table of"),
+            (["--vary", "ne=20", "--csv", self.dir], "is a folder; name a file"),
             (["--vary", "ne=20", "--binary", os.path.join(self.dir, "nope")],
              "gorvan program not found"),
         ]
@@ -359,6 +362,8 @@ class Sweeps(unittest.TestCase):
                 self.assertIn(reason, done.stderr)
                 self.assertEqual(done.stdout, "")
                 self.assertEqual(os.listdir(self.dir), ["BASE.IN"])
+                with open(self.base) as file:
+                    self.assertEqual(file.read(), tiny())
         # A base the program refuses is refused with the program's own message.
         bad = self.write("BAD.IN", tiny().replace("2 0.5 0.5", "2 0.5 0.4"))
         done = self.tool("--vary", "ne=20", base=bad)

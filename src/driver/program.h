@@ -14,11 +14,14 @@ struct ProgramOptions {
   std::optional<int32_t> seed;
 };
 
-// The whole program on a fresh state. Returns normally after a complete
-// job; bad input throws ProgramStop and input/output failures RuntimeError.
+// The whole job on a fresh state: reads GORVAN.IN, writes every output file
+// and the console. Returns normally after a complete job; bad input throws
+// ProgramStop and input/output failures RuntimeError.
 void RunProgram(State& s, const ProgramOptions& options);
 
-// One attempt at a run (steps 9.1 to 9.10); returns false when the run was
+// One attempt at a run, from the drift to the combined tests: reads the
+// parameters and the stream, writes RUN, the run's lines of the detail
+// files, the sums over runs and the tallies. Returns false when the run was
 // discarded because every locus is monomorphic in the pooled samples.
 bool DoOneRun(State& s);
 

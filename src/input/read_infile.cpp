@@ -7,6 +7,7 @@
 #include "input/parameter_checks.h"
 #include "input/parameter_source.h"
 #include "input/stop_messages.h"
+#include "state/capacity_check.h"
 #include "textio/checked_math.h"
 #include "textio/program_stop.h"
 
@@ -187,6 +188,7 @@ void READ_INFILE(State& s, ParameterSource& noted) {
   CheckFrequencySums(s);
   s.INFILE.Close();
   CheckSoundness(s, noted);
+  CheckCapacities(s);
   WriteBanner(s.console);
 }
 

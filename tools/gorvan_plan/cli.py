@@ -6,6 +6,7 @@ CSV); 2 a bad argument or value, refused before any job starts; 130
 interrupted (Ctrl-C), every finished setting kept in the CSV."""
 
 import argparse
+import csv
 import os
 import shutil
 import signal
@@ -25,9 +26,6 @@ from . import table
 from .runners import LocalRunner
 
 PROG = "gorvan-plan"
-TOOLS_DIR = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-DEFAULT_BINARIES = (os.path.join(os.path.dirname(TOOLS_DIR), "build", "release", "gorvan"),
-                    os.path.join(TOOLS_DIR, "gorvan"))
 
 
 class Refusal(Exception):
@@ -47,12 +45,16 @@ class InternalError(Exception):
 
 
 def default_binary():
-    """The build tree's program in a source checkout, the installed one beside
-    this tool otherwise, else whatever `gorvan` the PATH finds."""
-    for candidate in DEFAULT_BINARIES:
+    """The build tree's program when the tool runs from a source checkout
+    (tools/gorvan-plan), the one installed beside the tool otherwise
+    (bin/gorvan-plan), else whatever `gorvan` the PATH finds."""
+    script_dir = os.path.dirname(os.path.realpath(sys.argv[0]))
+    candidates = (os.path.join(script_dir, os.pardir, "build", "release", "gorvan"),
+                  os.path.join(script_dir, "gorvan"))
+    for candidate in candidates:
         if os.path.isfile(candidate) and os.access(candidate, os.X_OK):
-            return candidate
-    return shutil.which("gorvan") or DEFAULT_BINARIES[0]
+            return os.path.normpath(candidate)
+    return shutil.which("gorvan") or os.path.normpath(candidates[0])
 
 
 def processors():
@@ -101,7 +103,8 @@ def parser():
     result.add_argument("--workdir", help="where the jobs' directories go (default: a new "
                                           "folder beside the CSV, removed at the end)")
     result.add_argument("--binary", default=default_binary(),
-                        help="the gorvan program (default: build/release/gorvan)")
+                        help="the gorvan program (default: build/release/gorvan of the "
+                             "source tree, else the gorvan beside this tool or on the PATH)")
     slurm_options.add_arguments(result)
     return result
 
@@ -133,6 +136,13 @@ def check_arguments(args):
     csv_folder = os.path.dirname(os.path.abspath(args.csv))
     if not os.path.isdir(csv_folder):
         raise Refusal(f"--csv {args.csv}: the folder {csv_folder} does not exist")
+    if os.path.isdir(args.csv):
+        raise Refusal(f"--csv {args.csv} is a folder; name a file")
+    if not os.access(csv_folder, os.W_OK):
+        raise Refusal(f"--csv {args.csv}: the folder {csv_folder} cannot be written")
+    if os.path.exists(args.csv) and not table.is_plan_table(args.csv):
+        raise Refusal(f"--csv {args.csv} exists and is not a table of {PROG}; it is left as "
+                      "it is (name another file)")
     if args.resume and not os.path.isfile(args.csv):
         raise Refusal(f"--resume: there is no {args.csv} to resume")
     problem = slurm_options.argument_problem(args)
@@ -230,8 +240,11 @@ def prepare_sweep(args, base):
     say_chosen_generations(plans)
     power_done, null_done = ({}, {})
     if args.resume:
-        power_done, null_done = sweep_module.resumed_parts(args.csv, args.seed, args.shards,
-                                                           plans, null_plans)
+        try:
+            power_done, null_done = sweep_module.resumed_parts(args.csv, args.seed,
+                                                               args.shards, plans, null_plans)
+        except (OSError, UnicodeDecodeError, csv.Error) as error:
+            raise Refusal(f"--resume: {args.csv} cannot be read as a table ({error})") from None
         print(f"{PROG}: {len(power_done)} of {len(plans)} settings taken from {args.csv}",
               file=sys.stderr)
     sweep = sweep_module.Sweep(args, plans, null_plans, power_done, null_done)

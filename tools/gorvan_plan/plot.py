@@ -46,6 +46,8 @@ def check_path(path):
     folder = os.path.dirname(os.path.abspath(path))
     if not os.path.isdir(folder):
         raise PlotError(f"--plot {path}: the folder {folder} does not exist")
+    if not os.access(folder, os.W_OK) or os.path.isdir(path):
+        raise PlotError(f"--plot {path}: cannot be written")
 
 
 def caption(pairs, seed, shards):

@@ -64,6 +64,17 @@ def write_csv(path, rows, null_check):
         raise
 
 
+def is_plan_table(path):
+    """Whether the file begins as a table of this tool does; any other file
+    is never overwritten."""
+    header = ",".join(AXIS_COLUMNS)
+    try:
+        with open(path, "rb") as file:
+            return file.read(len(header)) == header.encode()
+    except OSError:
+        return False
+
+
 def read_csv(path):
     with open(path, newline="") as file:
         return list(csv.DictReader(file))

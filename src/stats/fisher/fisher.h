@@ -6,7 +6,8 @@
 
 namespace gorvan {
 
-// Reads CONTTAB.XYZ, checks it, runs the chain and leaves HM and HECA.
+// Reads CONTTAB.XYZ through INFILE and checks it; writes HM and HECA from
+// the chain. Its messages go to the console.
 void FISHER(State& s);
 
 }  // namespace gorvan
