@@ -33,6 +33,9 @@ CLIENTS = ("sbatch", "squeue", "scancel", "sinfo", "scontrol")
 # Finished jobs stay visible to squeue this long; a watcher polling every
 # second or two sees every final state, and a test's jobs are gone soon.
 MIN_JOB_AGE_SECONDS = 120
+# Arrays of at most this many tasks: a sweep of a few jobs already needs
+# several array jobs, as a large one does on a real cluster.
+MAX_ARRAY_SIZE = 3
 
 
 def missing_requirements():
@@ -98,6 +101,7 @@ SelectType=select/cons_tres
 SelectTypeParameters=CR_CPU
 ReturnToService=2
 MinJobAge={MIN_JOB_AGE_SECONDS}
+MaxArraySize={MAX_ARRAY_SIZE}
 KillWait=2
 SchedulerParameters=sched_interval=1
 MpiDefault=none

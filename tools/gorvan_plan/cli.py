@@ -253,7 +253,7 @@ def prepare_sweep(args, base):
 
 
 def at_once(args):
-    return "as one Slurm array job" if args.slurm else f"{args.jobs} at a time"
+    return "each a task of a Slurm array job" if args.slurm else f"{args.jobs} at a time"
 
 
 def execute(args, sweep):
