@@ -1,0 +1,348 @@
+"""gorvan-plan's command line: reads the base design, expands the grid,
+checks every parameter file, runs the jobs and reports.
+
+Exit codes: 0 done; 1 a job failed (every finished setting is still in the
+CSV); 2 a bad argument or value, refused before any job starts; 130
+interrupted (Ctrl-C), every finished setting kept in the CSV."""
+
+import argparse
+import csv
+import os
+import shutil
+import signal
+import sys
+
+from . import answer
+from . import axes as axes_module
+from . import checker
+from . import design as design_module
+from . import jobs as jobs_module
+from . import plot
+from . import slurm_commands
+from . import slurm_options
+from . import progress as progress_module
+from . import sweep as sweep_module
+from . import table
+from .runners import LocalRunner
+
+PROG = "gorvan-plan"
+
+
+class Refusal(Exception):
+    """A value the sweep cannot use; refused before any job starts."""
+
+
+class RunnerError(Exception):
+    """The jobs could not be run or watched (e.g. sbatch refused them)."""
+
+    def __init__(self, message, exit_code):
+        super().__init__(message)
+        self.exit_code = exit_code
+
+
+class InternalError(Exception):
+    """A written parameter file that does not read back as meant."""
+
+
+def default_binary():
+    """The build tree's program when the tool runs from a source checkout
+    (tools/gorvan-plan), the one installed beside the tool otherwise
+    (bin/gorvan-plan), else whatever `gorvan` the PATH finds."""
+    script_dir = os.path.dirname(os.path.realpath(sys.argv[0]))
+    candidates = (os.path.join(script_dir, os.pardir, "build", "release", "gorvan"),
+                  os.path.join(script_dir, "gorvan"))
+    for candidate in candidates:
+        if os.path.isfile(candidate) and os.access(candidate, os.X_OK):
+            return os.path.normpath(candidate)
+    return shutil.which("gorvan") or os.path.normpath(candidates[0])
+
+
+def processors():
+    try:
+        return len(os.sched_getaffinity(0))
+    except AttributeError:
+        return os.cpu_count() or 1
+
+
+def parser():
+    axes_help = "; ".join(f"{name}: {text}" for name, text in axes_module.AXIS_HELP.items())
+    result = argparse.ArgumentParser(
+        prog=PROG,
+        description="Power of a sampling design over a grid of settings: gorvan runs every "
+                    "setting, each test's power is given with its 95% interval, and the "
+                    "answer says where the target power is reached.",
+        epilog=f"Axes: {axes_help}. Every setting runs with the same seed: shared random "
+               "numbers give smoother curves. Exit codes: 0 done, 1 a job failed, 2 bad "
+               "arguments, 130 interrupted.")
+    result.add_argument("base", metavar="BASE.IN", help="the parameter file of the base design")
+    result.add_argument("--vary", metavar="NAME=V1,V2,...", action="append", default=[],
+                        help="an axis and its values; repeat for a grid (the first axis is "
+                             "the x axis of the curves)")
+    result.add_argument("--runs", type=int, help="runs per setting (default: the base's)")
+    result.add_argument("--seed", type=int, default=1, help="seed of every setting (default 1)")
+    result.add_argument("--shards", type=int, default=1,
+                        help="split each setting into K jobs with seeds S..S+K-1 (default 1)")
+    result.add_argument("--jobs", type=int,
+                        help="jobs run at once (default: the processors available, "
+                             f"{processors()} here, divided by --threads)")
+    result.add_argument("--threads", type=int, default=1,
+                        help="threads of each gorvan job (default 1)")
+    result.add_argument("--null-check", action="store_true",
+                        help="also measure each test's error rate without drift, and what a "
+                             "chain four times longer changes")
+    result.add_argument("--null-runs", type=int, default=1000,
+                        help="runs of each null check (default 1000)")
+    result.add_argument("--target", type=float, default=0.8, help="target power (default 0.8)")
+    result.add_argument("--csv", default="gorvan-plan.csv",
+                        help="the table, one row per setting (default gorvan-plan.csv)")
+    result.add_argument("--plot", metavar="FILE", help="draw the curves (.png, .pdf or .svg)")
+    result.add_argument("--x", choices=("first", "fst"), default="first",
+                        help="x axis of the plot: the first axis (default) or the reached Fst")
+    result.add_argument("--resume", action="store_true",
+                        help="keep the CSV's rows of the same settings and seed, run the rest")
+    result.add_argument("--workdir", help="where the jobs' directories go (default: a new "
+                                          "folder beside the CSV, removed at the end)")
+    result.add_argument("--binary", default=default_binary(),
+                        help="the gorvan program (default: build/release/gorvan of the "
+                             "source tree, else the gorvan beside this tool or on the PATH)")
+    slurm_options.add_arguments(result)
+    return result
+
+
+def check_arguments(args):
+    if args.jobs is None:
+        args.jobs = max(1, processors() // max(1, args.threads))
+    if not args.vary:
+        raise Refusal("name at least one axis with --vary NAME=V1,V2,... "
+                      f"(axes: {', '.join(axes_module.AXES)})")
+    for name, smallest in (("runs", 1), ("shards", 1), ("jobs", 1), ("threads", 1),
+                           ("null_runs", 1)):
+        value = getattr(args, name)
+        if value is not None and value < smallest:
+            raise Refusal(f"--{name.replace('_', '-')} {value}: at least {smallest}")
+    if args.runs is not None and args.runs > axes_module.MAX_RUNS:
+        raise Refusal(f"--runs {args.runs}: at most {axes_module.MAX_RUNS}")
+    if not 0 < args.target < 1:
+        raise Refusal(f"--target {args.target}: a power between 0 and 1")
+    last_seed = args.seed + args.shards - 1
+    if args.seed < jobs_module.MIN_SEED or last_seed > jobs_module.MAX_SEED:
+        raise Refusal(f"--seed {args.seed} with {args.shards} shards: the seeds must lie in "
+                      f"{jobs_module.MIN_SEED} to {jobs_module.MAX_SEED}")
+    if not os.path.isfile(args.base):
+        raise Refusal(f"parameter file not found: {args.base}")
+    if not (os.path.isfile(args.binary) and os.access(args.binary, os.X_OK)):
+        raise Refusal(f"gorvan program not found or not executable: {args.binary} "
+                      "(build it, or name it with --binary)")
+    csv_folder = os.path.dirname(os.path.abspath(args.csv))
+    if not os.path.isdir(csv_folder):
+        raise Refusal(f"--csv {args.csv}: the folder {csv_folder} does not exist")
+    if os.path.isdir(args.csv):
+        raise Refusal(f"--csv {args.csv} is a folder; name a file")
+    if not os.access(csv_folder, os.W_OK):
+        raise Refusal(f"--csv {args.csv}: the folder {csv_folder} cannot be written")
+    if os.path.exists(args.csv) and not table.is_plan_table(args.csv):
+        raise Refusal(f"--csv {args.csv} exists and is not a table of {PROG}; it is left as "
+                      "it is (name another file)")
+    if args.resume and not os.path.isfile(args.csv):
+        raise Refusal(f"--resume: there is no {args.csv} to resume")
+    problem = slurm_options.argument_problem(args)
+    if problem:
+        raise Refusal(problem)
+    if args.plot:
+        try:
+            plot.check_path(args.plot)
+        except plot.PlotError as error:
+            raise Refusal(str(error)) from None
+
+
+def read_base(args):
+    try:
+        return checker.read_design_file(args.binary, args.base)
+    except checker.CheckRefused as error:
+        raise Refusal(f"gorvan refuses {args.base}:\n{error}") from None
+    except design_module.DesignError as error:
+        raise Refusal(f"{args.base}: {error}") from None
+
+
+def plan_settings(args, base):
+    """The grid's settings with their designs, each value checked."""
+    try:
+        axes = [axes_module.parse_axis(text) for text in args.vary]
+        settings = axes_module.expand(axes)
+        runs = args.runs if args.runs is not None else base.runs
+        if runs < args.shards:
+            raise Refusal(f"--shards {args.shards}: more shards than the {runs} runs")
+        designs = [axes_module.apply(setting, base, runs) for setting in settings]
+        axes_module.refuse_merged_fst(settings, designs)
+    except axes_module.GridError as error:
+        raise Refusal(str(error)) from None
+    plans = []
+    for index, (setting, design) in enumerate(zip(settings, designs), start=1):
+        text = design_module.parameter_text(design)
+        plans.append(jobs_module.PowerPlan(index, setting, design, text,
+                                           design_module.fingerprint(text)))
+    return plans
+
+
+def say_chosen_generations(plans):
+    said = set()
+    for plan in plans:
+        fst = plan.setting.get("fst")
+        if fst is None or (fst, plan.design.ne) in said:
+            continue
+        said.add((fst, plan.design.ne))
+        reached = axes_module.expected_fst(plan.design.ne, plan.design.generations)
+        print(f"{PROG}: fst={fst}: {plan.design.generations} generations at Ne = "
+              f"{plan.design.ne} (expected Fst {reached:.5f})", file=sys.stderr)
+
+
+def verify_files(binary, jobs, label):
+    """Reads every parameter file through gorvan itself before any job runs."""
+    for spec, wanted in jobs:
+        try:
+            read = checker.read_back(binary, spec.parameter_text)
+        except checker.CheckRefused as error:
+            raise Refusal(f"{label(spec.name)}: gorvan refuses the design:\n{error}") from None
+        changed = design_module.differences(wanted, read)
+        if changed:
+            raise InternalError(f"the parameter file of job {spec.name} reads back with other "
+                                f"values ({', '.join(changed)}); nothing was run")
+
+
+def make_runner(args, workdir):
+    """The one place where the runner is chosen."""
+    if args.slurm:
+        return slurm_options.make_runner(args, workdir)
+    return LocalRunner(args.binary, args.jobs, workdir)
+
+
+def load_plotting(args):
+    """pyplot when a figure is asked for, checked before any job runs."""
+    if not args.plot:
+        return None
+    pyplot = plot.load_pyplot()
+    if pyplot is None:
+        raise Refusal(f"matplotlib is needed to draw the curves and cannot be imported by "
+                      f"{sys.executable}; on Debian: apt-get install python3-matplotlib")
+    return pyplot
+
+
+def prepare_sweep(args, base):
+    """The settings, their null checks, what an earlier CSV already holds,
+    and every job still to run, its parameter file checked by gorvan."""
+    plans = plan_settings(args, base)
+    null_plans = {}
+    if args.null_check:
+        try:
+            null_plans = jobs_module.plan_null_checks(plans, args.null_runs, base.ne)
+        except axes_module.GridError as error:
+            raise Refusal(str(error)) from None
+    say_chosen_generations(plans)
+    power_done, null_done = ({}, {})
+    if args.resume:
+        try:
+            power_done, null_done = sweep_module.resumed_parts(args.csv, args.seed,
+                                                               args.shards, plans, null_plans)
+        except (OSError, UnicodeDecodeError, csv.Error) as error:
+            raise Refusal(f"--resume: {args.csv} cannot be read as a table ({error})") from None
+        print(f"{PROG}: {len(power_done)} of {len(plans)} settings taken from {args.csv}",
+              file=sys.stderr)
+    sweep = sweep_module.Sweep(args, plans, null_plans, power_done, null_done)
+    verify_files(args.binary, sweep.jobs, sweep.collector.label)
+    return sweep
+
+
+def at_once(args):
+    return "each a task of a Slurm array job" if args.slurm else f"{args.jobs} at a time"
+
+
+def execute(args, sweep):
+    """Runs the jobs; True when they all ran, False when interrupted."""
+    settings = len(sweep.collector.power_plans)
+    print(f"{PROG}: {plural(settings, 'setting')}, {plural(len(sweep.jobs), 'job')}, "
+          f"{at_once(args)}; every setting runs with seed {args.seed} (shared random "
+          "numbers give smoother curves)", file=sys.stderr)
+    sweep.collector.emit_finished()          # resumed rows, before any progress is shown
+    sweep.write_csv()
+    sweep.progress = progress_module.Progress(
+        sum(progress_module.job_cost(design) for _, design in sweep.jobs), settings,
+        already=len(sweep.rows))
+    workdir, made_workdir = sweep_module.job_folder(args.csv, args.workdir)
+    runner = make_runner(args, workdir)
+    try:
+        runner.run([spec for spec, _ in sweep.jobs], sweep.job_finished)
+    except KeyboardInterrupt:
+        signal.signal(signal.SIGINT, signal.SIG_IGN)
+        runner.cancel()
+        sweep_module.clean_up(workdir, made_workdir, sweep.jobs, sweep.collector,
+                              interrupted=True)
+        for name, failure in sweep.collector.failures.items():
+            if name not in sweep.collector.stopped_jobs:
+                print(f"{PROG}: {failure}", file=sys.stderr)
+        print(f"\n{PROG}: interrupted; {len(sweep.rows)} of {settings} finished settings are "
+              f"in {args.csv} (run again with --resume to go on)", file=sys.stderr)
+        return False
+    except slurm_commands.SlurmError as error:
+        sweep_module.clean_up(workdir, made_workdir, sweep.jobs, sweep.collector)
+        raise RunnerError(str(error), 1 if runner.job_ids else 2) from None
+    sweep_module.clean_up(workdir, made_workdir, sweep.jobs, sweep.collector)
+    return True
+
+
+def run_sweep(args):
+    check_arguments(args)
+    pyplot = load_plotting(args)
+    base = read_base(args)
+    sweep = prepare_sweep(args, base)
+    if not execute(args, sweep):
+        return 130
+    return report(args, sweep, pyplot, base, len(sweep.collector.power_plans))
+
+
+def plural(count, noun):
+    return f"{count} {noun}" + ("" if count == 1 else "s")
+
+
+def report(args, sweep, pyplot, base, settings):
+    pairs = sweep.pairs()
+    if pairs:
+        print(table.power_table([row for _, row in pairs]))
+        if args.null_check:
+            print()
+            print(table.null_table([row for _, row in pairs]))
+            for warning in sorted({row["chain_warning"] for _, row in pairs
+                                   if row.get("chain_warning")}):
+                print(f"{PROG}: warning: {warning}", file=sys.stderr)
+        print()
+        print(answer.answer_table(pairs, args.target))
+    if pyplot is not None and pairs:
+        title = f"Power of {os.path.basename(args.base)}: {base.comment1.strip()}"
+        plot.draw(pyplot, pairs, args.plot, args.x, args.target, title, args.seed, args.shards)
+        print(f"{PROG}: curves drawn to {args.plot}", file=sys.stderr)
+    for failure in sweep.collector.failures.values():
+        print(f"{PROG}: {failure}", file=sys.stderr)
+    if sweep.collector.failures:
+        print(f"{PROG}: {len(pairs)} of {settings} settings finished; run again with --resume "
+              "to redo the rest", file=sys.stderr)
+        return 1
+    return 0
+
+
+def main(argv):
+    arguments = parser()
+    args = arguments.parse_args(argv)
+    try:
+        return run_sweep(args)
+    except Refusal as error:
+        arguments.print_usage(sys.stderr)
+        print(f"{PROG}: error: {error}", file=sys.stderr)
+        return 2
+    except RunnerError as error:
+        print(f"{PROG}: error: {error}", file=sys.stderr)
+        return error.exit_code
+    except InternalError as error:
+        print(f"{PROG}: internal error: {error}", file=sys.stderr)
+        return 1
+    except KeyboardInterrupt:
+        print(f"\n{PROG}: interrupted before any job started", file=sys.stderr)
+        return 130

@@ -1,0 +1,47 @@
+"""The curves of a sweep: power against the first axis, one curve per test
+and per combination of the other axes, sorted along the first axis."""
+
+import dataclasses
+
+from . import table
+
+
+@dataclasses.dataclass
+class Point:
+    x: float                 # the first axis's value
+    reached_fst: float
+    power: float
+    low: float
+    high: float
+
+
+@dataclasses.dataclass
+class Curve:
+    test: str                # "chi2" or "fisher"
+    test_name: str
+    others: str              # the other axes' values, e.g. "loci=10 pops=5"
+    points: list
+
+
+def build(pairs):
+    """`pairs` are (plan, row); returns the curves, in the order of the first
+    setting of each."""
+    curves = {}
+    for plan, row in pairs:
+        first_name, first_value = plan.setting.values[0]
+        others = " ".join(f"{name}={value}" for name, value in plan.setting.values[1:])
+        for test, test_name in table.TESTS:
+            power = table.number(row, f"power_{test}")
+            if power is None:
+                continue
+            curve = curves.setdefault((others, test), Curve(test, test_name, others, []))
+            curve.points.append(Point(float(first_value), float(row["reached_fst"]), power,
+                                      table.number(row, f"power_{test}_low"),
+                                      table.number(row, f"power_{test}_high")))
+    for curve in curves.values():
+        curve.points.sort(key=lambda point: point.x)
+    return list(curves.values())
+
+
+def first_axis(pairs):
+    return pairs[0][0].setting.values[0][0] if pairs else ""

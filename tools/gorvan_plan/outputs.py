@@ -1,0 +1,141 @@
+"""Reading a finished job: the main report, the per-run files and the console.
+
+Values are read by token rather than by column, because a number wider than
+its field pushes the rest of the line to the right; which tokens are there
+depends on the tests that were on, which the job's design says."""
+
+import dataclasses
+import math
+
+SIGNIFICANCE = 0.05
+
+
+class OutputError(Exception):
+    """A job's files do not hold what a complete job writes."""
+
+
+@dataclasses.dataclass
+class Tallies:
+    """What a job (or the sum of the shards of a setting) counted."""
+    runs: int = 0
+    attempts: int = 0               # runs begun, discarded ones included
+    significant_chi2: int = 0
+    significant_fisher: int = 0
+    fst_sum: float = 0.0            # reached F'st times runs, to average over shards
+
+    @property
+    def discarded(self):
+        return self.attempts - self.runs
+
+    @property
+    def reached_fst(self):
+        return self.fst_sum / self.runs if self.runs else float("nan")
+
+    def add(self, other):
+        return Tallies(self.runs + other.runs, self.attempts + other.attempts,
+                       self.significant_chi2 + other.significant_chi2,
+                       self.significant_fisher + other.significant_fisher,
+                       self.fst_sum + other.fst_sum)
+
+
+def read_text(path):
+    with open(path, "rb") as file:
+        return file.read().decode("utf-8", "surrogateescape")
+
+
+def _integer(token, what):
+    try:
+        return int(token)
+    except ValueError:
+        raise OutputError(f"{what}: '{token}' is not a whole number") from None
+
+
+def read_main_report(text, design):
+    """The all-runs row of the power table and the reached F'st of a
+    GORVAN.OUT; the attempts are filled in from the console."""
+    total_row = average_line = None
+    for line in text.splitlines():
+        stripped = line.strip()
+        if stripped.startswith("Tot "):
+            total_row = stripped.split()
+        elif stripped.startswith("Average F'st over all the "):
+            average_line = stripped
+    if total_row is None or average_line is None:
+        raise OutputError("GORVAN.OUT has no final results (the job did not end)")
+    # Tot, ***, runs, then count and share of each test that is on.
+    wanted = 3 + 2 * design.chi2 + 2 * design.fisher
+    if len(total_row) != wanted:
+        raise OutputError(f"the all-runs row has {len(total_row)} fields, not {wanted}: "
+                          f"{' '.join(total_row)}")
+    tallies = Tallies(runs=_integer(total_row[2], "runs of the all-runs row"))
+    counts = total_row[3::2]
+    if design.chi2:
+        tallies.significant_chi2 = _integer(counts.pop(0), "chi-square significances")
+    if design.fisher:
+        tallies.significant_fisher = _integer(counts.pop(0), "Fisher significances")
+    tallies.fst_sum = float(average_line.rsplit("=", 1)[1]) * tallies.runs
+    return tallies
+
+
+def count_attempts(console):
+    """Runs begun: every run, discarded or not, shows one "Run =" line."""
+    return sum(1 for line in console.splitlines() if line.startswith("Run ="))
+
+
+def read_job(directory, console, design):
+    """The tallies of one finished job."""
+    tallies = read_main_report(read_text(directory / "GORVAN.OUT"), design)
+    tallies.attempts = count_attempts(console)
+    if tallies.attempts < tallies.runs:
+        raise OutputError(f"the console shows {tallies.attempts} runs begun for "
+                          f"{tallies.runs} counted")
+    return tallies
+
+
+def _data_lines(text, what):
+    lines = text.splitlines()
+    if len(lines) < 2:
+        raise OutputError(f"{what} has no header")
+    return [line.split() for line in lines[2:] if line.strip()]
+
+
+def fisher_decisions(text, design):
+    """{run: whether Fisher's combination was significant}, from SUMTEST.OUT.
+
+    The P value is printed with four decimals; a printed 0.0500 may stand for
+    a P just below 0.05, so such a run is decided from its statistic."""
+    decisions = {}
+    for fields in _data_lines(text, "SUMTEST.OUT"):
+        run = _integer(fields[0], "run of SUMTEST.OUT")
+        if len(fields) < 4 + 3 * design.chi2 + 3:
+            raise OutputError(f"SUMTEST.OUT line of run {run} lacks Fisher's combination")
+        degrees, statistic, p_text = fields[-3:]
+        p_value = float(p_text)
+        if p_text == "0.0500":
+            p_value = chi_square_tail(float(statistic), _integer(degrees, "df of SUMTEST.OUT"))
+        decisions[run] = p_value < SIGNIFICANCE
+    return decisions
+
+
+def chi_square_tail(statistic, degrees):
+    """P(X > statistic) for X chi-square with an even number of degrees of
+    freedom (Fisher's combination has 2 per locus): a finite Poisson sum."""
+    half = statistic / 2
+    term, total = 1.0, 1.0
+    for k in range(1, degrees // 2):
+        term *= half / k
+        total += term
+    return math.exp(-half) * total
+
+
+def runs_with_zero_p(text):
+    """Runs in which some tested locus has an estimated exact P printed as 0
+    (below 0.00005), from LOCUSTST.OUT."""
+    runs = set()
+    for fields in _data_lines(text, "LOCUSTST.OUT"):
+        if "**" in fields or len(fields) < 4:
+            continue
+        fisher_p = fields[-2]
+        if float(fisher_p) == 0.0:
+            runs.add(_integer(fields[0], "run of LOCUSTST.OUT"))
+    return runs
