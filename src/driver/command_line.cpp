@@ -24,6 +24,21 @@ std::optional<int32_t> ParseSeed(std::string_view text) {
   return static_cast<int32_t>(static_cast<uint32_t>(value));
 }
 
+// The most threads that can be asked for by number.
+constexpr int kMostThreads = 1024;
+
+// A decimal count of threads from 0 to kMostThreads.
+std::optional<int> ParseThreads(std::string_view text) {
+  if (text.empty() || text.size() > 4) return std::nullopt;
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  if (value > kMostThreads) return std::nullopt;
+  return value;
+}
+
 CommandLine UsageError(std::string message) {
   CommandLine result;
   result.action = CommandLine::Action::kUsageError;
@@ -40,6 +55,23 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     if (arg == "--help" || arg == "-h") {
       result.action = CommandLine::Action::kHelp;
       return result;
+    }
+    if (arg == "--threads" || arg == "-t" || arg.starts_with("--threads=")) {
+      std::string_view value;
+      if (arg.starts_with("--threads=")) {
+        value = arg.substr(10);
+      } else if (i + 1 < argc) {
+        value = argv[++i];
+      } else {
+        return UsageError(std::string(arg) + " needs a value");
+      }
+      const std::optional<int> threads = ParseThreads(value);
+      if (!threads) {
+        return UsageError("--threads takes a whole number from 0 (every processor) to " +
+                          std::to_string(kMostThreads) + ", not \"" + std::string(value) + "\"");
+      }
+      result.threads = *threads;
+      continue;
     }
     std::string_view value;
     if (arg == "--seed") {
@@ -61,7 +93,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
 }
 
 std::string UsageText() {
-  return "Usage: gorvan [--seed N]\n"
+  return "Usage: gorvan [--seed N] [--threads N]\n"
          "\n"
          "Estimates the power of tests for genetic differentiation. The parameters\n"
          "are read from GORVAN.IN in the working directory; the report is written\n"
@@ -71,6 +103,10 @@ std::string UsageText() {
          "  --seed N   seed the random numbers with N (a decimal integer from\n"
          "             -2147483648 to 4294967295) instead of the millisecond\n"
          "             counter, so that a simulation can be repeated exactly\n"
+         "  --threads N, -t N\n"
+         "             test the loci on N threads (0: on every processor this\n"
+         "             process may use); the files and the console are the same\n"
+         "             for every N, and above 1 no scratch file CONTTAB.XYZ is used\n"
          "  --help     show this text\n";
 }
 

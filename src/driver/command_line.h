@@ -1,4 +1,4 @@
-// The command line: no arguments, "--seed N" or "--help".
+// The command line: no arguments, "--seed N", "--threads N" or "--help".
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,8 @@ struct CommandLine {
   enum class Action { kRun, kHelp, kUsageError };
   Action action = Action::kRun;
   std::optional<int32_t> seed;
+  // Threads that test loci; 0 asks for every processor the process may use.
+  int threads = 1;
   std::string error;  // for kUsageError: what was wrong
 };
 

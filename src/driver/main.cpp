@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "driver/command_line.h"
+#include "driver/processors.h"
 #include "driver/program.h"
 #include "report/terminal_console.h"
 #include "state/state.h"
@@ -27,7 +28,8 @@ int main(int argc, char** argv) {
   // The state is large (the frequency arrays), so it lives on the heap.
   auto state = std::make_unique<State>(console);
   try {
-    RunProgram(*state, ProgramOptions{command_line.seed});
+    const int threads = command_line.threads == 0 ? ProcessorsAvailable() : command_line.threads;
+    RunProgram(*state, ProgramOptions{command_line.seed, threads});
   } catch (const ProgramStop& stop) {
     return stop.exit_code;
   } catch (const RuntimeError& error) {
