@@ -74,7 +74,9 @@ Outcome ExpectSameForEveryThreadCount(const Design& design, long file_size_limit
       EXPECT_TRUE(threaded.files.count(name) == 1 && threaded.files.at(name) == bytes) << name;
     }
     // (With 0 on a single processor the serial program runs.)
-    if (threads > 1) EXPECT_FALSE(threaded.scratch_table_left);
+    if (threads > 1) {
+      EXPECT_FALSE(threaded.scratch_table_left);
+    }
   }
   return serial;
 }
