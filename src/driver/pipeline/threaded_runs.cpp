@@ -1,5 +1,8 @@
 #include "driver/pipeline/threaded_runs.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -15,6 +18,31 @@ namespace {
 // the next run is drawn while one is written, and four per thread, so that
 // short runs keep every thread busy.
 int BudgetFor(const State& s, int threads) { return 2 * s.NUMBLOCI + 4 * threads; }
+
+// The processor time of the calling thread, in seconds: what it worked, not
+// what it waited.
+double ThreadCpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// Processor time of each role, for the performance notes: shown on standard
+// error when the environment sets GORVAN_PIPELINE_TIMES.
+struct RoleTimes {
+  double producer = 0;
+  double writer = 0;
+  std::vector<double> workers;
+};
+
+void ShowRoleTimes(const RoleTimes& times) {
+  if (std::getenv("GORVAN_PIPELINE_TIMES") == nullptr) return;
+  double workers = 0;
+  for (double worker : times.workers) workers += worker;
+  std::fprintf(stderr,
+               "gorvan: processor seconds: producer %.3f, writer %.3f, %zu test threads %.3f\n",
+               times.producer, times.writer, times.workers.size(), workers);
+}
 
 // The producer's part of one attempted run, on its own state.
 std::unique_ptr<RunRecord> ProduceRun(State& producer, RecordedConsole& console) {
@@ -39,15 +67,16 @@ std::unique_ptr<RunRecord> ProduceRun(State& producer, RecordedConsole& console)
   return record;
 }
 
-void Produce(State& producer, RecordedConsole& console, RunQueue& queue) {
+void Produce(State& producer, RecordedConsole& console, RunQueue& queue, double& cpu_seconds) {
   for (;;) {
     std::unique_ptr<RunRecord> record = ProduceRun(producer, console);
     const bool last = record->last;
-    if (!queue.Push(std::move(record)) || last) return;
+    if (!queue.Push(std::move(record)) || last) break;
   }
+  cpu_seconds = ThreadCpuSeconds();
 }
 
-void TestLoci(RunQueue& queue, bool run_chi2, bool run_fisher) {
+void TestLoci(RunQueue& queue, bool run_chi2, bool run_fisher, double& cpu_seconds) {
   while (LocusJob* job = queue.TakeJob()) {
     RecordedConsole console;
     try {
@@ -58,6 +87,7 @@ void TestLoci(RunQueue& queue, bool run_chi2, bool run_fisher) {
     job->console = console.TakeEvents();
     queue.FinishJob(*job);
   }
+  cpu_seconds = ThreadCpuSeconds();
 }
 
 // The writer's source of locus results: the jobs of one record, in order.
@@ -109,16 +139,20 @@ void WriteRuns(State& s, RunQueue& queue) {
 class Crew {
  public:
   explicit Crew(RunQueue& queue) : queue_(queue) {}
-  ~Crew() {
-    queue_.Stop();
-    for (std::thread& thread : threads_) thread.join();
-  }
+  ~Crew() { StopAndJoin(); }
   Crew(const Crew&) = delete;
   Crew& operator=(const Crew&) = delete;
 
   template <typename Work>
   void Start(Work work) {
     threads_.emplace_back(std::move(work));
+  }
+
+  void StopAndJoin() {
+    queue_.Stop();
+    for (std::thread& thread : threads_) {
+      if (thread.joinable()) thread.join();
+    }
   }
 
  private:
@@ -137,10 +171,18 @@ void MakeAllRunsThreaded(State& s, int threads) {
   RunQueue queue(BudgetFor(s, threads));
   const bool run_chi2 = s.RUN_CHI2 == 1;
   const bool run_fisher = s.RUN_FISHER == 1;
+  RoleTimes times;
+  times.workers.assign(static_cast<size_t>(threads), 0);
   Crew crew(queue);
-  crew.Start([&] { Produce(*producer, producer_console, queue); });
-  for (int k = 0; k < threads; ++k) crew.Start([&] { TestLoci(queue, run_chi2, run_fisher); });
+  crew.Start([&] { Produce(*producer, producer_console, queue, times.producer); });
+  for (double& worker_time : times.workers) {
+    crew.Start([&] { TestLoci(queue, run_chi2, run_fisher, worker_time); });
+  }
+  const double writer_start = ThreadCpuSeconds();
   WriteRuns(s, queue);
+  times.writer = ThreadCpuSeconds() - writer_start;
+  crew.StopAndJoin();
+  ShowRoleTimes(times);
 }
 
 }  // namespace gorvan
