@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <memory>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -175,8 +176,21 @@ void MakeAllRunsThreaded(State& s, int threads) {
   times.workers.assign(static_cast<size_t>(threads), 0);
   Crew crew(queue);
   crew.Start([&] { Produce(*producer, producer_console, queue, times.producer); });
-  for (double& worker_time : times.workers) {
-    crew.Start([&] { TestLoci(queue, run_chi2, run_fisher, worker_time); });
+  for (size_t k = 0; k < times.workers.size(); ++k) {
+    double* worker_time = &times.workers[k];
+    try {
+      crew.Start([&queue, run_chi2, run_fisher, worker_time] {
+        TestLoci(queue, run_chi2, run_fisher, *worker_time);
+      });
+    } catch (const std::system_error&) {
+      // The system allows no more threads: the results are the same with
+      // fewer, so the job goes on with those there are.
+      if (k == 0) throw;
+      std::fprintf(stderr, "gorvan: only %zu of %zu test threads could be started\n", k,
+                   times.workers.size());
+      times.workers.resize(k);
+      break;
+    }
   }
   const double writer_start = ThreadCpuSeconds();
   WriteRuns(s, queue);
