@@ -45,5 +45,58 @@ TEST(CommandLineTest, MissingParameterFileIsRuntimeError2) {
   EXPECT_TRUE(dir.Files().empty());
 }
 
+// The check reads the file as a job does: values that run over lines are
+// found where the job finds them, and every parameter names its line.
+TEST(CommandLineTest, CheckPrintsTheDesignWithTheLinesItCameFrom) {
+  ScratchDir dir;
+  // The sample sizes run over two lines, so every later value stands one
+  // line further down; the frequency keeps its text as written.
+  dir.Write("GORVAN.IN",
+            "first \"comment\"\r\nsecond\r\n100 10 100\r\n1 0\r\n1\r\nlabel\r\n1\r\n2\r\n"
+            "50\r\n3\r\n20\r\n25\r\n7\r\nl\r\nl\r\n2 0.25 7.5E-1\r\n");
+  const RunResult run = RunGorvan(dir.path(), {"--check"});
+  ASSERT_EQ(run.exit_code, 0) << run.errors;
+  EXPECT_EQ(run.errors, "");
+  for (const char* expected :
+       {"\"comment1\": {\"line\": 1, \"value\": \"first \\\"comment\\\"\"}",
+        "\"fisher_test\": {\"line\": 4, \"value\": 0}",
+        "\"generations\": {\"line\": 10, \"value\": 3}",
+        "\"samples\": {\"line\": 11, \"value\": [20, 25]}",
+        "\"runs\": {\"line\": 13, \"value\": 7}",
+        "{\"line\": 16, \"alleles\": 2, \"frequencies\": [0.25, 0.75], \"texts\": [\"0.25\", "
+        "\"7.5E-1\"]}",
+        "\"expected_fst\": 0.0297"}) {
+    EXPECT_NE(run.output.find(expected), std::string::npos) << expected << "\n" << run.output;
+  }
+  EXPECT_EQ(dir.Files(), std::vector<std::string>{"GORVAN.IN"});
+}
+
+// A file a job refuses is refused by the check with the job's exit code; the
+// message goes to standard error and nothing to standard output.
+TEST(CommandLineTest, CheckRefusesWhatAJobRefuses) {
+  struct Case {
+    const char* content;  // nullptr: no parameter file
+    int exit_code;
+    const char* message;
+  };
+  const std::string head = "c\nc\n10 10 10\n1 1\n1\nl\n";
+  const std::string loci_51 = head + "51\n";
+  const std::string bad_sum = head + "1\n2\n10\n1\n5 5\n3\nl\nl\n2 0.5 0.4\n";
+  const std::string bad_token = head + "1\n2\n1x0\n";
+  for (const Case& c :
+       {Case{nullptr, 2, "No such file or directory"}, Case{loci_51.c_str(), 1, "TOO MANY LOCI!"},
+        Case{bad_sum.c_str(), 1, "do not sum to unity at Locus  1"},
+        Case{bad_token.c_str(), 106, "\"1x0\" is not a valid integer"}}) {
+    ScratchDir dir;
+    if (c.content != nullptr) dir.Write("GORVAN.IN", c.content);
+    const RunResult check = RunGorvan(dir.path(), {"--check"});
+    EXPECT_EQ(check.exit_code, c.exit_code) << c.message;
+    EXPECT_EQ(check.output, "");
+    EXPECT_NE(check.errors.find(c.message), std::string::npos) << check.errors;
+    const RunResult job = RunGorvan(dir.path(), {"--seed", "1"});
+    EXPECT_EQ(job.exit_code, c.exit_code) << c.message;
+  }
+}
+
 }  // namespace
 }  // namespace gorvan::e2e

@@ -56,6 +56,10 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
       result.action = CommandLine::Action::kHelp;
       return result;
     }
+    if (arg == "--check") {
+      result.action = CommandLine::Action::kCheck;
+      continue;
+    }
     if (arg == "--threads" || arg == "-t" || arg.starts_with("--threads=")) {
       std::string_view value;
       if (arg.starts_with("--threads=")) {
@@ -93,7 +97,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
 }
 
 std::string UsageText() {
-  return "Usage: gorvan [--seed N] [--threads N]\n"
+  return "Usage: gorvan [--seed N] [--threads N] [--check]\n"
          "\n"
          "Estimates the power of tests for genetic differentiation. The parameters\n"
          "are read from GORVAN.IN in the working directory; the report is written\n"
@@ -107,6 +111,8 @@ std::string UsageText() {
          "             test the loci on N threads (0: on every processor this\n"
          "             process may use); the files and the console are the same\n"
          "             for every N, and above 1 no scratch file CONTTAB.XYZ is used\n"
+         "  --check    read and check GORVAN.IN as a job would, create no file,\n"
+         "             and print the design as JSON on standard output\n"
          "  --help     show this text\n";
 }
 

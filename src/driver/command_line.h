@@ -1,4 +1,5 @@
-// The command line: no arguments, "--seed N", "--threads N" or "--help".
+// The command line: no arguments, "--seed N", "--threads N", "--check" or
+// "--help".
 #pragma once
 
 #include <cstdint>
@@ -8,7 +9,7 @@
 namespace gorvan {
 
 struct CommandLine {
-  enum class Action { kRun, kHelp, kUsageError };
+  enum class Action { kRun, kCheck, kHelp, kUsageError };
   Action action = Action::kRun;
   std::optional<int32_t> seed;
   // Threads that test loci; 0 asks for every processor the process may use.

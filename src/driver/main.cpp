@@ -4,7 +4,9 @@
 #include <memory>
 #include <unistd.h>
 
+#include "driver/check_design.h"
 #include "driver/command_line.h"
+#include "driver/fault_guard.h"
 #include "driver/processors.h"
 #include "driver/program.h"
 #include "report/terminal_console.h"
@@ -12,18 +14,10 @@
 #include "textio/program_stop.h"
 #include "textio/runtime_error.h"
 
-int main(int argc, char** argv) {
-  using namespace gorvan;
-  const CommandLine command_line = ParseCommandLine(argc, argv);
-  if (command_line.action == CommandLine::Action::kHelp) {
-    std::cout << UsageText();
-    return 0;
-  }
-  if (command_line.action == CommandLine::Action::kUsageError) {
-    std::cerr << "gorvan: " << command_line.error << "\n\n" << UsageText();
-    return 2;
-  }
+namespace gorvan {
+namespace {
 
+int RunJob(const CommandLine& command_line) {
   TerminalConsole console(std::cout, std::cin, isatty(STDOUT_FILENO) == 1);
   // The state is large (the frequency arrays), so it lives on the heap.
   auto state = std::make_unique<State>(console);
@@ -37,4 +31,28 @@ int main(int argc, char** argv) {
     return error.number();
   }
   return 0;
+}
+
+int Dispatch(int argc, char** argv) {
+  const CommandLine command_line = ParseCommandLine(argc, argv);
+  switch (command_line.action) {
+    case CommandLine::Action::kHelp:
+      std::cout << UsageText();
+      return 0;
+    case CommandLine::Action::kUsageError:
+      std::cerr << "gorvan: " << command_line.error << "\n\n" << UsageText();
+      return 2;
+    case CommandLine::Action::kCheck:
+      return CheckDesign(std::cout, std::cerr);
+    case CommandLine::Action::kRun:
+      break;
+  }
+  return RunJob(command_line);
+}
+
+}  // namespace
+}  // namespace gorvan
+
+int main(int argc, char** argv) {
+  return gorvan::RunGuarded([&] { return gorvan::Dispatch(argc, argv); }, std::cerr);
 }

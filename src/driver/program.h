@@ -18,17 +18,22 @@ struct ProgramOptions {
   int threads = 1;
 };
 
-// The whole program on a fresh state. Returns normally after a complete
-// job; bad input throws ProgramStop and input/output failures RuntimeError.
+// The whole job on a fresh state: reads GORVAN.IN, writes every output file
+// and the console. Returns normally after a complete job; bad input throws
+// ProgramStop and input/output failures RuntimeError.
 void RunProgram(State& s, const ProgramOptions& options);
 
-// One attempt at a run; returns false when the run was discarded because
-// every locus is monomorphic in the pooled samples.
+// One attempt at a run, from the drift to the combined tests: reads the
+// parameters and the stream, writes RUN, the run's lines of the detail
+// files, the sums over runs and the tallies. Returns false when the run was
+// discarded because every locus is monomorphic in the pooled samples.
 bool DoOneRun(State& s);
 
 // The loop of runs, from the first to the one that brings RUN to STOP_RUNS,
-// on a state whose parameters are read and whose output files are open.
-// With `threads` above 1 the loci are tested by that many threads.
+// on a state whose parameters are read and whose output files are open:
+// reads and writes what DoOneRun does, run after run. With `threads` above 1
+// the loci are tested by that many threads, and the stream of `s` is left
+// where it was (the producer draws on a copy).
 void MakeAllRuns(State& s, int threads);
 
 }  // namespace gorvan

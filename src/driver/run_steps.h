@@ -14,8 +14,9 @@ namespace gorvan {
 class LocusTestSource {
  public:
   virtual ~LocusTestSource() = default;
-  // Leaves locus J's results where the chi-square and Fisher tests leave
-  // them (CHISQ, DF, PROB, HM, HECA).
+  // Reads J and the test switches; writes locus J's results where the
+  // chi-square and Fisher tests leave them (CHISQ, DF, PROB, HM, HECA), and
+  // the tests' console lines.
   virtual void TestLocus(State& s) = 0;
 };
 
@@ -25,14 +26,16 @@ class TableFileTests final : public LocusTestSource {
   void TestLocus(State& s) override;
 };
 
-// Advances RUN, writes the "Run =" line, lets the subpopulations drift,
-// draws the samples and marks the fixed loci. Returns false, with RUN taken
-// back, when every locus is fixed and the run is to be done again.
+// Reads the parameters and the stream; writes RUN, the "Run =" line on the
+// console, the drift's and the samples' arrays, T, HT, HS, FSTPRIME,
+// FIXED_LOCUS and NUMB_NONFIXED_LOCI. Returns false, with RUN taken back,
+// when every locus is fixed and the run is to be done again.
 bool StartRun(State& s);
 
-// The kept run: its blocks of SUBPOPS.OUT and SAMPLES.OUT, its FST.OUT line,
-// the sums over runs, then every locus in order (tests, LOCUSTST.OUT line,
-// per-run sums) and the SUMTEST.OUT line with the tallies.
+// Reads what StartRun wrote for a kept run; writes its blocks of SUBPOPS.OUT
+// and SAMPLES.OUT, its FST.OUT line, the sums over runs, then for every locus
+// in order its tests (through `tests`), its LOCUSTST.OUT line and the per-run
+// sums, and last the SUMTEST.OUT line and the tallies.
 void FinishAcceptedRun(State& s, LocusTestSource& tests);
 
 }  // namespace gorvan

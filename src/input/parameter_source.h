@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "state/state.h"
 
@@ -29,8 +30,10 @@ struct ParameterSource {
   SourceInt SAMPLESIZE[kMaxPops + 1];
   SourceInt STOP_RUNS;
   SourceInt ALLELES_PER_LOCUS[kMaxLoci + 1];
-  // Only the stored frequencies (the first 50 of a locus) are noted.
+  // Only the stored frequencies (the first 50 of a locus) are noted, with
+  // their tokens as written.
   SourcePlace BASEPOP[kMaxLoci + 1][kMaxAlleles + 1];
+  std::string BASEPOP_TEXT[kMaxLoci + 1][kMaxAlleles + 1];
 };
 
 }  // namespace gorvan

@@ -7,6 +7,7 @@
 #include "input/parameter_checks.h"
 #include "input/parameter_source.h"
 #include "input/stop_messages.h"
+#include "state/capacity_check.h"
 #include "textio/checked_math.h"
 #include "textio/program_stop.h"
 
@@ -112,6 +113,7 @@ void ReadLocus(State& s, ParameterSource& src, int locus) {
     if (allele > kMaxAlleles) continue;
     s.BASEPOP[locus][allele] = frequency;
     src.BASEPOP[locus][allele] = {s.INFILE.LastTokenLine(), s.INFILE.LastTokenMissing()};
+    src.BASEPOP_TEXT[locus][allele] = s.INFILE.LastTokenText();
   }
   s.INFILE.SkipLine();
 }
@@ -170,18 +172,23 @@ void CheckSoundness(State& s, const ParameterSource& src) {
 
 void READ_INFILE(State& s) {
   auto source = std::make_unique<ParameterSource>();
+  READ_INFILE(s, *source);
+}
+
+void READ_INFILE(State& s, ParameterSource& noted) {
   s.INFILE.Assign(kParameterFileName);
   s.INFILE.Reset();
-  ReadHead(s, *source);
-  ReadCapacityLimitedCount(s, source->NUMBLOCI, s.NUMBLOCI, kMaxLoci, kTooManyLoci);
-  ReadCapacityLimitedCount(s, source->NUMBPOPS, s.NUMBPOPS, kMaxPops, kTooManyPopulations);
-  ReadDriftSamplesAndRuns(s, *source);
-  ReadBasePopulation(s, *source);
+  ReadHead(s, noted);
+  ReadCapacityLimitedCount(s, noted.NUMBLOCI, s.NUMBLOCI, kMaxLoci, kTooManyLoci);
+  ReadCapacityLimitedCount(s, noted.NUMBPOPS, s.NUMBPOPS, kMaxPops, kTooManyPopulations);
+  ReadDriftSamplesAndRuns(s, noted);
+  ReadBasePopulation(s, noted);
   CheckAllelesPerLocus(s);
   CountStartAlleles(s);
   CheckFrequencySums(s);
   s.INFILE.Close();
-  CheckSoundness(s, *source);
+  CheckSoundness(s, noted);
+  CheckCapacities(s);
   WriteBanner(s.console);
 }
 

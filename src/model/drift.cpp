@@ -8,7 +8,6 @@
 #include "model/fst.h"
 #include "model/gene_drawing.h"
 #include "model/gene_drawing_fast.h"
-#include "model/model_bounds.h"
 #include "model/random_source.h"
 #include "textio/checked_math.h"
 
@@ -25,7 +24,7 @@ void ClearAllCounts(State& s) {
 // Leaves the frequencies as they are when nothing was counted, rather than
 // dividing by 0.
 void CountsToFrequencies(State& s, int pop, int locus) {
-  const int alleles = AllelesInUse(s, locus);
+  const int alleles = s.ALLELES_PER_LOCUS[locus];
   const int16_t(&count)[kMaxAlleles + 1] = s.ALL_POPS_ACOUNT[pop][locus];
   int32_t total = 0;  // SUMN
   for (int a = 1; a <= alleles; ++a) total = CheckedAdd(total, count[a]);
@@ -39,11 +38,11 @@ void CountsToFrequencies(State& s, int pop, int locus) {
 }  // namespace
 
 void COPY_BASEPOP_TO_ALL_POPS_AFREQ(State& s) {
-  const int pops = PopsInUse(s);
-  const int loci = LociInUse(s);
+  const int pops = s.NUMBPOPS;
+  const int loci = s.NUMBLOCI;
   for (int p = 1; p <= pops; ++p) {
     for (int l = 1; l <= loci; ++l) {
-      const int alleles = AllelesInUse(s, l);
+      const int alleles = s.ALLELES_PER_LOCUS[l];
       for (int a = 1; a <= alleles; ++a) s.ALL_POPS_AFREQ[p][l][a] = s.BASEPOP[l][a];
     }
   }
@@ -64,8 +63,8 @@ void SAMPLE_ALLELES(State& s) {
 
 void SampleAllelesWith(State& s, const GeneDrawer& draw_genes) {
   ClearAllCounts(s);
-  const int pops = PopsInUse(s);
-  const int loci = LociInUse(s);
+  const int pops = s.NUMBPOPS;
+  const int loci = s.NUMBLOCI;
   for (int p = 1; p <= pops; ++p) {
     // Two genes per diploid; none for a size of 0 or less.
     const int32_t genes = CheckedMul(2, s.NUMB_DIPLOIDS_TO_SAMPLE[p]);
@@ -74,8 +73,8 @@ void SampleAllelesWith(State& s, const GeneDrawer& draw_genes) {
 }
 
 void CALCULATE_AFREQS(State& s) {
-  const int pops = PopsInUse(s);
-  const int loci = LociInUse(s);
+  const int pops = s.NUMBPOPS;
+  const int loci = s.NUMBLOCI;
   for (int p = 1; p <= pops; ++p) {
     for (int l = 1; l <= loci; ++l) CountsToFrequencies(s, p, l);
   }

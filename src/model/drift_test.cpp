@@ -237,23 +237,5 @@ TEST_F(DriftTest, SameSeedGivesTheSameCounts) {
   EXPECT_EQ(s_->FSTPRIME, other->FSTPRIME);
 }
 
-TEST_F(DriftTest, CountsBeyondTheCapacityStayWithinTheArrays) {
-  // Refused when the parameters are read; here only what the arrays hold is
-  // drawn: 30 populations, 50 loci, 50 alleles.
-  SetUpModel(*s_, 30, 50, {1.0}, 1);
-  s_->NUMBPOPS = 31;
-  s_->NUMBLOCI = 51;
-  s_->ALLELES_PER_LOCUS[1] = 70;
-  s_->ALLELES_PER_LOCUS[2] = -1;
-  COPY_BASEPOP_TO_ALL_POPS_AFREQ(*s_);
-  RANDOMIZE(*s_, 3);
-  SAMPLE_ALLELES(*s_);
-  EXPECT_EQ(s_->ALL_POPS_ACOUNT[30][50][1], 2);
-  EXPECT_EQ(LocusTotal(*s_, 1, 2), 0);  // no alleles: nowhere to count
-  EXPECT_TRUE(StreamHasSpent(*s_, 3, 30 * 50 * 2));
-  CALCULATE_AFREQS(*s_);
-  EXPECT_EQ(s_->ALL_POPS_AFREQ[30][50][1], 1.0);
-}
-
 }  // namespace
 }  // namespace gorvan

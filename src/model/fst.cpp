@@ -3,8 +3,6 @@
 // a fixed order in extended precision, which fixes its rounding.
 #include "model/fst.h"
 
-#include "model/model_bounds.h"
-
 namespace gorvan {
 namespace {
 
@@ -18,7 +16,7 @@ void WithinPopulationDiversity(State& s, int pops, int loci) {
   for (int i = 1; i <= pops; ++i) {
     Extended x = 0;
     for (int l = 1; l <= loci; ++l) {
-      const int alleles = AllelesInUse(s, l);
+      const int alleles = s.ALLELES_PER_LOCUS[l];
       for (int a = 1; a <= alleles; ++a) x += Square(s.ALL_POPS_AFREQ[i][l][a]);
     }
     s.HS_PER_POP[i] = (loci - x) / loci;
@@ -32,7 +30,7 @@ void WithinPopulationDiversity(State& s, int pops, int loci) {
 void TotalDiversity(State& s, int pops, int loci) {
   Extended x = 0;
   for (int l = 1; l <= loci; ++l) {
-    const int alleles = AllelesInUse(s, l);
+    const int alleles = s.ALLELES_PER_LOCUS[l];
     for (int a = 1; a <= alleles; ++a) {
       Extended y = 0;
       for (int i = 1; i <= pops; ++i) y += s.ALL_POPS_AFREQ[i][l][a];
@@ -58,8 +56,8 @@ Extended FstPrime(Extended ht, Extended hs, int pops) {
 }  // namespace
 
 void CALCULATE_FST(State& s) {
-  const int pops = PopsInUse(s);
-  const int loci = LociInUse(s);
+  const int pops = s.NUMBPOPS;
+  const int loci = s.NUMBLOCI;
   if (pops < 1 || loci < 1) {
     // No diversity to average: every result is 0 rather than 0 / 0.
     for (int i = 1; i <= pops; ++i) s.HS_PER_POP[i] = 0;

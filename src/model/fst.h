@@ -5,7 +5,7 @@
 
 namespace gorvan {
 
-// From ALL_POPS_AFREQ: HS_PER_POP, HS, HT and FSTPRIME.
+// Reads ALL_POPS_AFREQ; writes HS_PER_POP, HS, HT and FSTPRIME.
 void CALCULATE_FST(State& s);
 
 }  // namespace gorvan

@@ -126,19 +126,5 @@ TEST_F(FstTest, NoPopulationsOrNoLociGiveZerosNotNaN) {
   EXPECT_EQ(s_->HS_PER_POP[1], 0.0L);  // the last round had two populations
 }
 
-TEST_F(FstTest, CountsBeyondTheCapacityStayWithinTheArrays) {
-  // More than the arrays hold is refused when the parameters are read; here
-  // only the populations and loci the arrays have are used.
-  s_->NUMBPOPS = 31;
-  s_->NUMBLOCI = 51;
-  for (int pop = 1; pop <= 30; ++pop) {
-    for (int locus = 1; locus <= 50; ++locus) SetLocus(pop, locus, {0.5, 0.5});
-  }
-  CALCULATE_FST(*s_);
-  EXPECT_EQ(s_->HS, 0.5L);
-  EXPECT_EQ(s_->HT, 0.5L);
-  EXPECT_EQ(s_->FSTPRIME, 0.0L);
-}
-
 }  // namespace
 }  // namespace gorvan

@@ -1,7 +1,6 @@
 #include "model/gene_drawing.h"
 
 #include "model/gene_assignment.h"
-#include "model/model_bounds.h"
 #include "model/random_source.h"
 #include "textio/checked_math.h"
 
@@ -10,7 +9,7 @@ namespace gorvan {
 void DrawGenesStraightforward(State& s, int pop, int locus, int32_t genes) {
   const double(&frequency)[kMaxAlleles + 1] = s.ALL_POPS_AFREQ[pop][locus];
   int16_t(&count)[kMaxAlleles + 1] = s.ALL_POPS_ACOUNT[pop][locus];
-  const int alleles = AllelesInUse(s, locus);
+  const int alleles = s.ALLELES_PER_LOCUS[locus];
   for (int32_t gene = 0; gene < genes; ++gene) {
     const int allele = AssignGene(frequency, alleles, RANDOM(s));
     // A locus without alleles has nowhere to put the gene; the draw is still

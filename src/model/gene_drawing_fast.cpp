@@ -12,7 +12,6 @@
 #include "model/gene_drawing.h"
 #include "model/internal/gene_counting.h"
 #include "model/internal/gene_thresholds.h"
-#include "model/model_bounds.h"
 #include "model/random_source.h"
 
 namespace gorvan {
@@ -74,7 +73,7 @@ void AddCount(int16_t& count, int32_t genes) {
 
 void DrawGenesFast(State& s, int pop, int locus, int32_t genes, VectorCode code) {
   if (genes <= 0) return;
-  const int alleles = AllelesInUse(s, locus);
+  const int alleles = s.ALLELES_PER_LOCUS[locus];
   if (alleles == 0) {
     // Nowhere to put the genes; the draws are still spent.
     TakeOutputs(s, genes, code, [](const uint32_t*, int) {});

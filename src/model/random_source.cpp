@@ -4,23 +4,17 @@
 
 #include <time.h>
 
+#include "model/internal/mersenne_twist.h"
+
 namespace gorvan {
 namespace {
 
-constexpr int kShiftM = 397;
-constexpr uint32_t kMatrixA = 0x9908b0dfU;
-constexpr uint32_t kUpperMask = 0x80000000U;
-constexpr uint32_t kLowerMask = 0x7fffffffU;
+using mt19937::kShiftM;
+using mt19937::Temper;
+using mt19937::Twist;
+
 constexpr int32_t kIndexExhausted = kMersenneWords;     // 624: regenerate
 constexpr int32_t kIndexUnseeded = kMersenneWords + 1;  // 625: fill from RANDSEED
-
-// The twist term, picked by the low bit of the combined word.
-constexpr uint32_t kMag01[2] = {0U, kMatrixA};
-
-uint32_t Twist(uint32_t current, uint32_t next, uint32_t far) {
-  const uint32_t y = (current & kUpperMask) | (next & kLowerMask);
-  return far ^ (y >> 1) ^ kMag01[y & 1U];
-}
 
 // All 624 words at once, in the reference order: the first 227 words reach
 // forward 397 places, the following 396 wrap round to the start, and the
@@ -33,14 +27,6 @@ void RegenerateWordByWord(MersenneState& mt) {
     w[k] = Twist(w[k], w[k + 1], w[k + (kShiftM - kMersenneWords)]);
   }
   w[kMersenneWords - 1] = Twist(w[kMersenneWords - 1], w[0], w[kShiftM - 1]);
-}
-
-uint32_t Temper(uint32_t y) {
-  y ^= y >> 11;
-  y ^= (y << 7) & 0x9d2c5680U;
-  y ^= (y << 15) & 0xefc60000U;
-  y ^= y >> 18;
-  return y;
 }
 
 // Fills the words from RANDSEED and leaves its complement behind, so that any

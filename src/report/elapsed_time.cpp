@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "textio/checked_math.h"
+#include "textio/rounding.h"
 
 namespace gorvan {
 
@@ -16,14 +17,6 @@ Extended ElapsedBetween(Extended start, Extended end) {
   Extended elapsed = end - start;
   if (elapsed < 0) elapsed += kSecondsPerDay;
   return elapsed;
-}
-
-Extended RoundHalfEven(Extended value) {
-  const Extended below = std::floor(value);
-  const Extended fraction = value - below;  // exact: no rounding happens here
-  if (fraction > 0.5L) return below + 1;
-  if (fraction < 0.5L) return below;
-  return std::fmod(below, 2.0L) == 0 ? below : below + 1;
 }
 
 ElapsedClock SplitElapsed(Extended seconds) {

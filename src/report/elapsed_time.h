@@ -24,9 +24,6 @@ Extended SecondsOfDay(const TimeOfDay& time);
 // that reads earlier than the start lies on the next day.
 Extended ElapsedBetween(Extended start, Extended end);
 
-// Rounds to the nearest whole number, an exact half to the even neighbour.
-Extended RoundHalfEven(Extended value);
-
 ElapsedClock SplitElapsed(Extended seconds);
 
 }  // namespace gorvan

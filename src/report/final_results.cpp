@@ -73,15 +73,6 @@ void WritePowerTable(State& s) {
   s.OUT1.EndLines(2);
 }
 
-// The Fst expected after STOP_T generations at effective size DRIFT_SIZE,
-// 1 - (1 - 1/(2 DRIFT_SIZE))^STOP_T. Without generations of drift the samples
-// come from the base population itself, so nothing is expected.
-Extended ExpectedFst(const State& s) {
-  if (s.STOP_T <= 0) return 0;
-  const int32_t genes = CheckedMul(2, s.DRIFT_SIZE);
-  return 1 - std::exp(s.STOP_T * std::log(1 - Extended{1} / genes));
-}
-
 // F'st from the diversities averaged over the runs. When no run had any
 // diversity (both averages 0) there is nothing to divide, and no
 // differentiation is reported, as for a single run.
@@ -106,6 +97,12 @@ void WriteDifferentiationSummary(State& s) {
 }
 
 }  // namespace
+
+Extended ExpectedFst(const State& s) {
+  if (s.STOP_T <= 0) return 0;
+  const int32_t genes = CheckedMul(2, s.DRIFT_SIZE);
+  return 1 - std::exp(s.STOP_T * std::log(1 - Extended{1} / genes));
+}
 
 void WRITE_FINAL_RESULTS(State& s) {
   s.OUT1.EndLine();  // completes the title line that the header left open

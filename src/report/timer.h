@@ -14,8 +14,9 @@ struct TimeOfDay {
 
 TimeOfDay LocalTimeOfDay();
 
-// With RUN = 0 notes the start time; with RUN = STOP_RUNS shows the elapsed
-// time on the console.
+// Reads RUN, STOP_RUNS and the clock; with RUN = 0 writes TIME1 (the
+// start), with RUN = STOP_RUNS writes TIME2, TIMEDIFF and the elapsed time
+// on the console.
 void TIMER(State& s, const std::function<TimeOfDay()>& clock = LocalTimeOfDay);
 
 }  // namespace gorvan

@@ -5,8 +5,8 @@
 
 namespace gorvan {
 
-// The 80-bit x87 format with a 64-bit significand; results are specified to
-// the rounding of this format.
+// The 80-bit x87 format with a 64-bit significand. Every statistic is
+// computed in it, and the written results depend on its rounding.
 using Extended = long double;
 static_assert(LDBL_MANT_DIG == 64, "extended precision needs the 80-bit x87 long double");
 

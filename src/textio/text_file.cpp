@@ -184,4 +184,9 @@ bool TextFile::LastTokenMissing() const {
   return reader_->last_token_missing();
 }
 
+std::string TextFile::LastTokenText() const {
+  RequireReader();
+  return std::string(reader_->last_token_text());
+}
+
 }  // namespace gorvan

@@ -61,6 +61,8 @@ class TextFile : public FieldWriter {
   int LastTokenLine() const;
   // True when the last number read met the end of the file (and read as 0).
   bool LastTokenMissing() const;
+  // The last number read as it stands in the file (empty when missing).
+  std::string LastTokenText() const;
 
  protected:
   void EmitLine(std::string_view line) override;

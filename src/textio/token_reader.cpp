@@ -117,7 +117,8 @@ std::string_view TokenReader::NextToken() {
   last_token_line_ = line_;
   while (pos_ < text_.size() && !IsSeparator(text_[pos_])) ++pos_;
   last_token_missing_ = pos_ == start;
-  return text_.substr(start, pos_ - start);
+  last_token_text_ = text_.substr(start, pos_ - start);
+  return last_token_text_;
 }
 
 int32_t TokenReader::ReadInt() {

@@ -48,6 +48,8 @@ class TokenReader {
   // True when the last ReadInt / ReadReal met the end of the text instead of
   // a token (its value 0 was not written in the text).
   bool last_token_missing() const { return last_token_missing_; }
+  // The last token read, as it stands in the text (empty when missing).
+  std::string_view last_token_text() const { return last_token_text_; }
 
  private:
   // Skips separators; returns the next token (empty at the end).
@@ -59,6 +61,7 @@ class TokenReader {
   int line_ = 1;
   int last_token_line_ = 0;
   bool last_token_missing_ = false;
+  std::string_view last_token_text_;
 };
 
 // The parsers behind ReadInt / ReadReal, for a token already cut out.

@@ -53,11 +53,14 @@ struct RunRecord {
   int cost = 1;       // this record's share of the queue's budget
 };
 
+// Reads RUN, T, HT, HS, FSTPRIME, FIXED_LOCUS, NUMB_NONFIXED_LOCI and the
+// used cells of ALL_POPS_AFREQ and ALL_POPS_ACOUNT into `snapshot`.
 void SaveRunSnapshot(const State& s, RunSnapshot& snapshot);
+// Writes the same variables back from `snapshot`.
 void RestoreRunSnapshot(const RunSnapshot& snapshot, State& s);
 
-// The parameters read from GORVAN.IN and the random stream, from the state
-// that read them to the producer's.
+// Reads the parameters of `from` (those read from GORVAN.IN), RUN, T and the
+// random stream; writes them to `to`, the producer's state.
 void CopyParametersAndStream(const State& from, State& to);
 
 }  // namespace gorvan

@@ -11,6 +11,7 @@
 #include "driver/pipeline/run_queue.h"
 #include "driver/pipeline/run_record.h"
 #include "driver/run_steps.h"
+#include "textio/internal_check.h"
 
 namespace gorvan {
 namespace {
@@ -98,7 +99,10 @@ class WorkerResults final : public LocusTestSource {
 
   void TestLocus(State& s) override {
     // The producer stopped before it made this locus's table.
-    if (next_ == record_.loci.size()) std::rethrow_exception(record_.error);
+    if (next_ == record_.loci.size()) {
+      Check(record_.error != nullptr, "a kept run has fewer locus jobs than tested loci");
+      std::rethrow_exception(record_.error);
+    }
     const LocusJob& job = *record_.loci[next_++];
     queue_.WaitUntilDone(job);
     ReplayConsole(job.console, s.console);

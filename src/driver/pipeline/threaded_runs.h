@@ -18,7 +18,9 @@
 
 namespace gorvan {
 
-// MakeAllRuns for `threads` (2 or more) test threads.
+// MakeAllRuns for `threads` (2 or more) test threads: reads the parameters
+// and the stream of `s`; writes every output line, the console, RUN, the
+// run's variables, the sums and the tallies as the serial loop does.
 void MakeAllRunsThreaded(State& s, int threads);
 
 }  // namespace gorvan

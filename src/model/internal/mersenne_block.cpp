@@ -1,35 +1,22 @@
 #include "model/internal/mersenne_block.h"
 
+#include "model/internal/mersenne_twist.h"
 #include "simd/vector_lanes.h"
 
 namespace gorvan {
 namespace {
 
-constexpr int kWords = kMersenneWords;  // 624
-constexpr int kShiftM = 397;
-constexpr int kForward = kWords - kShiftM;  // 227 words reach forward
-constexpr uint32_t kMatrixA = 0x9908b0dfU;
-constexpr uint32_t kUpperMask = 0x80000000U;
-constexpr uint32_t kLowerMask = 0x7fffffffU;
+constexpr int kWords = kMersenneWords;               // 624
+constexpr int kForward = kWords - mt19937::kShiftM;  // 227 words reach forward
 
 using lanes::EightWords;
 using lanes::FourWords;
 using lanes::kLanes;
 using lanes::Load;
 using lanes::Store;
-
-uint32_t TwistWord(uint32_t current, uint32_t next, uint32_t far) {
-  const uint32_t y = (current & kUpperMask) | (next & kLowerMask);
-  return far ^ (y >> 1) ^ ((0U - (y & 1U)) & kMatrixA);
-}
-
-// The same twist on whole vectors; the matrix term is chosen by a mask made
-// from the low bit rather than by a table.
-template <typename Lanes>
-[[gnu::always_inline]] inline Lanes Twist(Lanes current, Lanes next, Lanes far) {
-  const Lanes y = (current & kUpperMask) | (next & kLowerMask);
-  return far ^ (y >> 1) ^ ((Lanes{} - (y & 1U)) & kMatrixA);
-}
+using mt19937::kShiftM;
+using mt19937::Temper;
+using mt19937::Twist;
 
 // Words first..last-1 from words k + 1 and k + offset, a vector at a time,
 // the leftovers one by one. Safe while offset reaches outside the run or
@@ -41,7 +28,7 @@ template <typename Lanes>
   for (; k + kWidth <= last; k += kWidth) {
     Store(w + k, Twist(Load<Lanes>(w + k), Load<Lanes>(w + k + 1), Load<Lanes>(w + k + offset)));
   }
-  for (; k < last; ++k) w[k] = TwistWord(w[k], w[k + 1], w[k + offset]);
+  for (; k < last; ++k) w[k] = Twist<uint32_t>(w[k], w[k + 1], w[k + offset]);
 }
 
 template <typename Lanes>
@@ -50,16 +37,7 @@ template <typename Lanes>
   // Words 227..622 reach back 227 places, to words made above; a vector of
   // at most 227 lanes never reaches into itself.
   TwistRun<Lanes>(w, kForward, kWords - 1, kShiftM - kWords);
-  w[kWords - 1] = TwistWord(w[kWords - 1], w[0], w[kShiftM - 1]);
-}
-
-template <typename Lanes>
-[[gnu::always_inline]] inline Lanes Temper(Lanes y) {
-  y ^= y >> 11;
-  y ^= (y << 7) & 0x9d2c5680U;
-  y ^= (y << 15) & 0xefc60000U;
-  y ^= y >> 18;
-  return y;
+  w[kWords - 1] = Twist<uint32_t>(w[kWords - 1], w[0], w[kShiftM - 1]);
 }
 
 template <typename Lanes>

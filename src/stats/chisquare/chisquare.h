@@ -5,7 +5,8 @@
 
 namespace gorvan {
 
-// Reads the table into TABLE and leaves CHISQ, DF and PROB.
+// Reads CONTTAB.XYZ through INFILE; writes TABLE, CHISQ, DF and PROB. Its
+// pauses go to the console.
 void DO_CHISQUARE(State& s);
 
 }  // namespace gorvan

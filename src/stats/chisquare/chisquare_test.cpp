@@ -15,6 +15,7 @@
 #include "stats/chisquare/cntab1.h"
 #include "testing/scoped_work_dir.h"
 #include "testing/state_fixture.h"
+#include "textio/internal_check.h"
 #include "textio/number_format.h"
 #include "textio/program_stop.h"
 #include "textio/runtime_error.h"
@@ -116,7 +117,7 @@ TEST_F(ChiSquareTest, SizesBeyondTheTableArrayAreRefused) {
   State& t = s();
   ConsolePause pause(t.console);
   for (auto [rows, cols] : {std::pair{31, 2}, std::pair{2, 51}, std::pair{-1, 2}}) {
-    EXPECT_THROW(CNTAB1(t.TABLE, rows, cols, t.CHISQ, t.DF, t.PROB, pause), std::out_of_range)
+    EXPECT_THROW(CNTAB1(t.TABLE, rows, cols, t.CHISQ, t.DF, t.PROB, pause), InternalError)
         << rows << " x " << cols;
   }
 }

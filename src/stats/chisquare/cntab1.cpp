@@ -8,6 +8,7 @@
 
 #include "stats/chisquare/tail/gammq.h"
 #include "textio/checked_math.h"
+#include "textio/internal_check.h"
 
 namespace gorvan {
 namespace {
@@ -60,8 +61,8 @@ Extended PearsonStatistic(const int32_t (&NN)[kMaxPops + 1][kMaxAlleles + 1], in
 void CNTAB1(const int32_t (&NN)[kMaxPops + 1][kMaxAlleles + 1], int32_t NI, int32_t NJ,
             Extended& CHISQ, Extended& DF, Extended& PROB, Pause& pause) {
   if (NI < 0 || NI > kMaxPops || NJ < 0 || NJ > kMaxAlleles) {
-    throw std::out_of_range("CNTAB1: a " + std::to_string(NI) + " x " + std::to_string(NJ) +
-                            " table does not fit the table array");
+    InternalFault("CNTAB1: a " + std::to_string(NI) + " x " + std::to_string(NJ) +
+                  " table does not fit the table array");
   }
   const Margins m = TableMargins(NN, NI, NJ);
   if (m.SUM == 0) {

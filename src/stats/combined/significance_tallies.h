@@ -12,7 +12,8 @@ namespace gorvan {
 // A combined test is significant when its P is strictly below this level.
 inline constexpr Extended kSignificanceLevel = 0.05L;
 
-// Advances the tallies for the run whose per-run sums are in `s` and whose
+// Reads NUMB_NONFIXED_LOCI, NUMBLOCI, NUMB_ALLELES and STARTNUMBALLELES;
+// writes the twelve tallies (NUMBTOT ... R3GEXACT) for the run whose
 // combined tests gave XCHI2 and XGEXACT. A test that is off has P 0 and so
 // counts as significant; its tallies are never reported.
 void TallySignificance(State& s, Extended XCHI2, Extended XGEXACT);

@@ -9,7 +9,8 @@
 
 namespace gorvan {
 
-// Reads CONTTAB.XYZ, checks it, runs the chain and leaves HM and HECA.
+// Reads CONTTAB.XYZ through INFILE and checks it; writes HM and HECA from
+// the chain. Its messages go to the console.
 void FISHER(State& s);
 
 // The same test on a table in memory: the checks of the table file's reader

@@ -3,7 +3,9 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "stats/fisher/batch_error.h"
 #include "textio/checked_math.h"
+#include "textio/internal_check.h"
 
 namespace gorvan {
 namespace {
@@ -12,16 +14,6 @@ namespace {
 int32_t DrawIndex(FisherChain& chain, int16_t count) {
   chain.UNI = GOSUB100(chain.rng);
   return static_cast<int32_t>(count * chain.UNI + 1);
-}
-
-// The standard error of the batch proportions from their sum and sum of
-// squares. When every batch gives the same proportion, rounding can leave a
-// tiny negative number under the root; the error is then 0, the value the
-// formula approaches.
-Extended StandardError(Extended sum, Extended sum_of_squares, int32_t batches) {
-  const Extended variance =
-      (sum_of_squares - sum * sum / batches) / batches / CheckedSub(batches, 1);
-  return variance > 0 ? sqrtl(variance) : 0;
 }
 
 bool SeedUsable(int16_t seed) { return seed >= 1 && seed <= 168; }
@@ -42,7 +34,7 @@ void RequireUsableTable(const FisherInput& in) {
                       in.M <= kFisherMaxColumns && SeedUsable(in.UU1) && SeedUsable(in.UU2) &&
                       SeedUsable(in.UU3) && SeedUsable(in.UU4) && in.B >= 2 && in.C >= 1 &&
                       CountsUsable(in);
-  if (!usable) throw std::invalid_argument("the Fisher chain needs a table that passed its checks");
+  Check(usable, "the Fisher chain needs a table that passed its checks");
 }
 
 }  // namespace
@@ -124,7 +116,7 @@ void CHAINE(FisherChain& chain) {
     chain.HECA = chain.HECA + proportion * proportion;
     chain.CNMOY = 0;
   }
-  chain.HECA = StandardError(chain.HM, chain.HECA, chain.B);
+  chain.HECA = BatchStandardError(chain.HM, chain.HECA, chain.B);
   chain.HM = chain.HM / chain.B;
 }
 

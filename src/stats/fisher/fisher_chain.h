@@ -42,7 +42,7 @@ struct FisherResult {
 // A chain at the observed table of `in`, with its lengths; the generator is
 // not yet seeded. The table must have passed the checks of READINFILE (two
 // or more rows and columns, counts not negative, seeds in 1..168, B >= 2,
-// C >= 1); any other throws std::invalid_argument.
+// C >= 1); any other is an internal fault (InternalError).
 FisherChain StartChain(const FisherInput& in);
 
 // Draws the rows OP1, OP2 and the columns ALL1, ALL2 of a step.

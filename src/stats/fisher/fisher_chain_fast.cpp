@@ -7,9 +7,11 @@
 #include <memory>
 #include <stdexcept>
 
+#include "stats/fisher/batch_error.h"
 #include "stats/fisher/internal/fisher_chain_log_table.h"
 #include "stats/fisher/internal/fisher_chain_walk.h"
 #include "stats/fisher/internal/universal_rng_block.h"
+#include "textio/internal_check.h"
 
 namespace gorvan {
 namespace {
@@ -36,8 +38,7 @@ struct Products {
   }
   chain->rng = rng.ToReference(draws_back);
   ChainStep(*chain);
-  throw std::logic_error(
-      "the fast Fisher chain found an overflow the straightforward one does not");
+  InternalFault("the fast Fisher chain found an overflow the straightforward one does not");
 }
 
 // The rest of a step for cells of any size: the products in 64 bits, checked
@@ -84,13 +85,6 @@ int64_t ExactSteps(Walk& walk, Extended& rho, int64_t steps) {
     at_most_zero += rho <= 0;
   }
   return at_most_zero;
-}
-
-// The batch statistics of CHAINE: the same operations in the same order as
-// there, so the same bits from the same counts.
-Extended StandardError(Extended sum, Extended sum_of_squares, int32_t batches) {
-  const Extended variance = (sum_of_squares - sum * sum / batches) / batches / (batches - 1);
-  return variance > 0 ? sqrtl(variance) : 0;
 }
 
 // Bits by which the scale is made coarser at a time.
@@ -187,7 +181,7 @@ FisherResult FastChain::Run() {
     HM = HM + proportion;
     HECA = HECA + proportion * proportion;
   }
-  HECA = StandardError(HM, HECA, in_.B);
+  HECA = BatchStandardError(HM, HECA, in_.B);
   HM = HM / in_.B;
   return FisherResult{HM, HECA};
 }
@@ -449,7 +443,7 @@ Extended FastChain::ReplayFromCheckpoint() const {
   Extended rho = checkpoint_.rho;
   ExactSteps(*walk, rho, steps_ - checkpoint_.step);
   if (walk->rng.drawn() != walk_.rng.drawn() || std::memcmp(walk->cells, walk_.cells, rows) != 0) {
-    throw std::logic_error("the Fisher chain's replay left the path it replays");
+    InternalFault("the Fisher chain's replay left the path it replays");
   }
   return rho;
 }

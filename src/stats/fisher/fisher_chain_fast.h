@@ -34,7 +34,7 @@ namespace gorvan {
 
 // The contract of RunFisherChain: seeds the generator from the table's seeds
 // and runs the whole chain on a table that passed the checks of READINFILE
-// (others throw std::invalid_argument). A 32-bit overflow of a cell product
+// (others are an internal fault). A 32-bit overflow of a cell product
 // stops with the same run-time error 215, from the same place, as there.
 FisherResult RunFisherChainFast(const FisherInput& in);
 

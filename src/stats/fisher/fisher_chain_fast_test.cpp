@@ -11,6 +11,7 @@
 
 #include "stats/fisher/fisher_chain.h"
 #include "testing/locus_test_support.h"
+#include "textio/internal_check.h"
 #include "textio/runtime_error.h"
 
 namespace gorvan {
@@ -33,7 +34,7 @@ Outcome OutcomeOf(Run run) {
   } catch (const RuntimeError& error) {
     outcome.error = std::to_string(error.number()) + " " + error.detail() + " " +
                     error.source_place() + " " + std::to_string(error.location());
-  } catch (const std::invalid_argument&) {
+  } catch (const InternalError&) {
     outcome.error = "invalid_argument";
   }
   return outcome;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "testing/locus_test_support.h"
+#include "textio/internal_check.h"
 #include "textio/runtime_error.h"
 
 namespace gorvan {
@@ -160,8 +161,8 @@ TEST(FisherChainTest, CellProductOverflowStopsWithError215) {
 
 TEST(FisherChainTest, UncheckedTablesAreRefused) {
   // One row would make the choice of a step endless.
-  EXPECT_THROW(RunFisherChain(MakeFisherInput({{1, 2}}, 10, 2, 10)), std::invalid_argument);
-  EXPECT_THROW(RunFisherChain(MakeFisherInput({{1, 2}, {2, 1}}, 10, 1, 10)), std::invalid_argument);
+  EXPECT_THROW(RunFisherChain(MakeFisherInput({{1, 2}}, 10, 2, 10)), InternalError);
+  EXPECT_THROW(RunFisherChain(MakeFisherInput({{1, 2}, {2, 1}}, 10, 1, 10)), InternalError);
 }
 
 // After any number of steps the table keeps its margins, no cell is

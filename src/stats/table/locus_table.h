@@ -24,13 +24,13 @@ struct LocusTable {
   }
 };
 
-// The count of `allele` at `locus` summed over the samples of all
-// populations, in 32 bits.
+// Reads ALL_POPS_ACOUNT: the count of `allele` at `locus` summed over the
+// samples of all populations, in 32 bits.
 int32_t PooledCount(const State& s, int locus, int allele);
 
-// Draws the four seeds from the program-wide stream (so every tested locus
-// moves it on by four draws) and gathers the table of locus J from the
-// samples in ALL_POPS_ACOUNT.
+// Reads J, ALL_POPS_ACOUNT, ITER1..ITER3 and four draws of the stream (so
+// every tested locus moves it on by four); writes nothing else. The table of
+// locus J with its seeds and chain lengths.
 LocusTable DrawLocusTable(State& s);
 
 // The table file's lines: the header, then one line per row.

@@ -6,11 +6,12 @@
 
 namespace gorvan {
 
-// FIXED_LOCUS and NUMB_NONFIXED_LOCI from the samples in ALL_POPS_ACOUNT.
+// Reads ALL_POPS_ACOUNT; writes FIXED_LOCUS and NUMB_NONFIXED_LOCI.
 void TEST_EACH_LOCUS_FOR_FIXED_SAMPLES(State& s);
 
-// Writes the table of locus J with four fresh seeds and the chain lengths to
-// CONTTAB.XYZ, then runs the chi-square and the Fisher test as switched on.
+// Reads J, ALL_POPS_ACOUNT, ITER1..ITER3, the test switches and four draws
+// of the stream; writes CONTTAB.XYZ (through OUT9), then the results of the
+// tests switched on: CHISQ, DF, PROB and HM, HECA.
 void TEST_LOCUS_X(State& s);
 
 }  // namespace gorvan

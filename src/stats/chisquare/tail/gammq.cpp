@@ -8,6 +8,7 @@
 
 #include "stats/chisquare/tail/incomplete_gamma.h"
 #include "stats/chisquare/tail/wilson_hilferty.h"
+#include "textio/rounding.h"
 #include "textio/runtime_error.h"
 
 namespace gorvan {
@@ -23,14 +24,9 @@ constexpr Extended kDeviateLimit = 5;
 constexpr const char* kInvalidArguments = "pause in GAMMQ - invalid arguments";
 
 // The degrees of freedom 2A, rounded to the nearest whole number with an
-// exact half going to the even neighbour. Worked out by hand so that it does
-// not depend on the floating-point rounding mode.
+// exact half going to the even neighbour.
 int32_t DegreesOfFreedom(Extended A) {
-  const Extended twice = 2 * A;
-  const Extended whole = std::floor(twice);
-  const Extended fraction = twice - whole;  // exact
-  Extended rounded = whole;
-  if (fraction > 0.5L || (fraction == 0.5L && std::fmod(whole, 2) != 0)) rounded = whole + 1;
+  const Extended rounded = RoundHalfEven(2 * A);
   if (!(rounded >= std::numeric_limits<int32_t>::min() &&
         rounded <= std::numeric_limits<int32_t>::max())) {
     throw RuntimeError(kArithmeticOverflow,

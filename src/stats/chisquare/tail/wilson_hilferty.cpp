@@ -10,7 +10,8 @@ namespace {
 constexpr Extended kOneThird = 1.0L / 3.0L;
 
 // The normal density divisor is the square root of 6.2831852 (2 x 3.1415926),
-// a little short of the square root of 2 pi; the published results hold to it.
+// a little short of the square root of 2 pi; the program's P values have
+// always been computed with it, and results stay comparable across versions.
 constexpr Extended kDensityDivisor = 2.5066282532517661L;
 
 constexpr Extended kP = 0.2316419L;

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "simd/vector_lanes.h"
+#include "stats/fisher/internal/universal_rng_seeding.h"
+#include "textio/internal_check.h"
 
 namespace gorvan {
 namespace {
@@ -49,7 +51,7 @@ int WrappedPosition(int position, int ahead) {
 uint32_t ToInteger(Extended value) {
   const Extended scaled = value * kTwoTo24;
   if (!(scaled >= 0 && scaled < kTwoTo24) || scaled != floorl(scaled)) {
-    throw std::invalid_argument("not a value of the universal generator");
+    InternalFault("not a value of the universal generator");
   }
   return static_cast<uint32_t>(scaled);
 }
@@ -125,9 +127,19 @@ int32_t CorrectionAfter(int32_t correction, int64_t draws) {
 }
 
 void UniversalRngBlock::Seed(int16_t UU1, int16_t UU2, int16_t UU3, int16_t UU4) {
-  UniversalRng reference;
-  MAKE_RANDOM(reference, UU1, UU2, UU3, UU4);
-  FromReference(reference, 0);
+  // Seeds the chain never gets (it needs 1..168) are seeded by the reference.
+  if (!SeedsSuitIntegerSeeding(UU1, UU2, UU3, UU4)) {
+    UniversalRng reference;
+    MAKE_RANDOM(reference, UU1, UU2, UU3, UU4);
+    FromReference(reference, 0);
+    return;
+  }
+  uint32_t seeded[kLaggedValues];
+  SeededLagsInIntegers(UU1, UU2, UU3, UU4, seeded);
+  std::memcpy(lags_, seeded, sizeof seeded);  // oldest first, as lags_ holds them
+  correction_before_block_ = kSeededCorrection;
+  block_start_ = 0;
+  FillBlock();
 }
 
 void UniversalRngBlock::FillBlock() {
@@ -165,7 +177,7 @@ void UniversalRngBlock::Restore(const Snapshot& snapshot) {
 }
 
 UniversalRng UniversalRngBlock::ToReference(int64_t back) const {
-  if (back < 0 || back > drawn()) throw std::invalid_argument("no such earlier draw");
+  Check(back >= 0 && back <= drawn(), "no such earlier draw of the universal generator");
   // window[j] = x(n - 97 + j) for the target draw n, found by running the
   // recurrence backwards from the current lags.
   const auto places = static_cast<size_t>(back);
@@ -192,14 +204,10 @@ void UniversalRngBlock::FromReference(const UniversalRng& rng, int64_t drawn) {
   const bool positions_usable =
       drawn >= 0 && rng.DP == LongLagPosition(drawn) && rng.DQ == ShortLagPosition(rng.DP);
   const bool constants_usable = rng.DD * kTwoTo24 == kDecrement && rng.DM * kTwoTo24 == kModulus;
-  if (!positions_usable || !constants_usable) {
-    throw std::invalid_argument("not a state of the universal generator");
-  }
+  Check(positions_usable && constants_usable, "not a state of the universal generator");
   for (int j = 1; j <= kLong; ++j) lags_[kLong - j] = ToInteger(rng.U[WrappedPosition(rng.DP, j)]);
   const uint32_t correction = ToInteger(rng.DI);
-  if (correction >= static_cast<uint32_t>(kModulus)) {
-    throw std::invalid_argument("not a state of the universal generator");
-  }
+  Check(correction < static_cast<uint32_t>(kModulus), "not a state of the universal generator");
   correction_before_block_ = static_cast<int32_t>(correction);
   block_start_ = drawn;
   FillBlock();

@@ -13,11 +13,11 @@
 // made in vector loops; the outputs are GOSUB100's numbers, draw for draw.
 #pragma once
 
-#include <cassert>
 #include <cstdint>
 
 #include "simd/cpu_features.h"
 #include "stats/fisher/universal_rng.h"
+#include "textio/internal_check.h"
 
 namespace gorvan {
 
@@ -53,7 +53,8 @@ class UniversalRngBlock {
   void UseCode(Code code) { code_ = code; }
   Code code() const { return code_; }
 
-  // Seeded as MAKE_RANDOM seeds the reference generator.
+  // Seeded as MAKE_RANDOM seeds the reference generator; for seeds in
+  // 1..168 in integers (universal_rng_seeding.h).
   void Seed(int16_t UU1, int16_t UU2, int16_t UU3, int16_t UU4);
 
   // The next draw, v = UNI x 2^24 in [0, 2^24).
@@ -79,7 +80,7 @@ class UniversalRngBlock {
   // Takes over a state of the reference generator after `drawn` draws. Its
   // lag positions must be those after `drawn` draws and its values multiples
   // of 2^-24 in [0, 1), as in every state MAKE_RANDOM and GOSUB100 reach;
-  // anything else throws std::invalid_argument.
+  // anything else is an internal fault (InternalError).
   void FromReference(const UniversalRng& rng, int64_t drawn);
 
  private:
@@ -121,7 +122,7 @@ class UniversalRngBlock::Draws {
       NextBlock();
   }
   uint32_t NextReserved() {
-    assert(next_ < rng_.values_ + kBlock + kAhead);
+    Check(next_ < rng_.values_ + kBlock + kAhead, "a reserved draw beyond those made");
     return *next_++;
   }
   uint32_t Next() {
@@ -131,7 +132,7 @@ class UniversalRngBlock::Draws {
   // The draw `ahead` places on, left in place; after Reserve() up to
   // kAhead - 1 places on, less those taken since.
   uint32_t Ahead(int ahead) const {
-    assert(next_ + ahead < rng_.values_ + kBlock + kAhead);
+    Check(next_ + ahead < rng_.values_ + kBlock + kAhead, "a draw ahead beyond those made");
     return next_[ahead];
   }
   uint32_t Peek() const { return Ahead(0); }

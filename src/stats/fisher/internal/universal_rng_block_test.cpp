@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "textio/internal_check.h"
+
 namespace gorvan {
 namespace {
 
@@ -81,7 +83,7 @@ TEST(UniversalRngBlockTest, ReferenceStateNowAndEarlier) {
           << "after " << drawn << " draws, " << back << " back";
     }
   }
-  EXPECT_THROW(block.ToReference(block.drawn() + 1), std::invalid_argument);
+  EXPECT_THROW(block.ToReference(block.drawn() + 1), InternalError);
 }
 
 TEST(UniversalRngBlockTest, SavedStateGoesOnWithTheSameDraws) {
@@ -107,11 +109,11 @@ TEST(UniversalRngBlockTest, TakesOverOnlyStatesTheGeneratorCanReach) {
 
   UniversalRng wrong_lags = reference;
   wrong_lags.DQ = static_cast<int16_t>(wrong_lags.DQ % 97 + 1);
-  EXPECT_THROW(block.FromReference(wrong_lags, 41), std::invalid_argument);
-  EXPECT_THROW(block.FromReference(reference, 40), std::invalid_argument);  // 41 drawn
+  EXPECT_THROW(block.FromReference(wrong_lags, 41), InternalError);
+  EXPECT_THROW(block.FromReference(reference, 40), InternalError);  // 41 drawn
   UniversalRng off_grid = reference;
   off_grid.U[5] = 0.1L;
-  EXPECT_THROW(block.FromReference(off_grid, 41), std::invalid_argument);
+  EXPECT_THROW(block.FromReference(off_grid, 41), InternalError);
 }
 
 TEST(UniversalRngBlockTest, CorrectionRunsForwardAndBack) {
