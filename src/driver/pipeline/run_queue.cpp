@@ -34,13 +34,15 @@ void RunQueue::FinishJob(LocusJob& job) {
 
 RunRecord& RunQueue::Front() {
   std::unique_lock lock(mutex_);
-  progress_.wait(lock, [&] { return !records_.empty(); });
+  progress_.wait(lock, [&] { return !records_.empty() || abandoned_; });
+  if (records_.empty()) std::rethrow_exception(abandoned_);
   return *records_.front();
 }
 
 void RunQueue::WaitUntilDone(const LocusJob& job) {
   std::unique_lock lock(mutex_);
-  progress_.wait(lock, [&] { return job.done; });
+  progress_.wait(lock, [&] { return job.done || abandoned_; });
+  if (!job.done) std::rethrow_exception(abandoned_);
 }
 
 void RunQueue::PopFront() {
@@ -50,6 +52,14 @@ void RunQueue::PopFront() {
     records_.pop_front();
   }
   room_.notify_all();
+}
+
+void RunQueue::Abandon(std::exception_ptr error) {
+  {
+    std::lock_guard lock(mutex_);
+    if (!abandoned_) abandoned_ = error;
+  }
+  progress_.notify_all();
 }
 
 void RunQueue::Stop() {

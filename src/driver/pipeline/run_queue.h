@@ -8,6 +8,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <memory>
 #include <mutex>
 
@@ -40,6 +41,11 @@ class RunQueue {
   // Ends the work at once: every wait returns, nothing more is queued.
   void Stop();
 
+  // A producer or worker thread failed outside the work it hands on (it
+  // cannot go on): the writer raises `error` when it next waits, once the
+  // records before it are written, instead of waiting for ever.
+  void Abandon(std::exception_ptr error);
+
  private:
   std::mutex mutex_;
   std::condition_variable room_;      // the producer waits for budget
@@ -51,6 +57,7 @@ class RunQueue {
   int used_ = 0;
   bool last_pushed_ = false;
   bool stopped_ = false;
+  std::exception_ptr abandoned_;
 };
 
 }  // namespace gorvan

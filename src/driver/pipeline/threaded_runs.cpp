@@ -70,24 +70,32 @@ std::unique_ptr<RunRecord> ProduceRun(State& producer, RecordedConsole& console)
 }
 
 void Produce(State& producer, RecordedConsole& console, RunQueue& queue, double& cpu_seconds) {
-  for (;;) {
-    std::unique_ptr<RunRecord> record = ProduceRun(producer, console);
-    const bool last = record->last;
-    if (!queue.Push(std::move(record)) || last) break;
+  try {
+    for (;;) {
+      std::unique_ptr<RunRecord> record = ProduceRun(producer, console);
+      const bool last = record->last;
+      if (!queue.Push(std::move(record)) || last) break;
+    }
+  } catch (...) {
+    queue.Abandon(std::current_exception());
   }
   cpu_seconds = ThreadCpuSeconds();
 }
 
 void TestLoci(RunQueue& queue, bool run_chi2, bool run_fisher, double& cpu_seconds) {
-  while (LocusJob* job = queue.TakeJob()) {
-    RecordedConsole console;
-    try {
-      job->result = TestLocusTable(job->table, run_chi2, run_fisher, console);
-    } catch (...) {
-      job->error = std::current_exception();
+  try {
+    while (LocusJob* job = queue.TakeJob()) {
+      RecordedConsole console;
+      try {
+        job->result = TestLocusTable(job->table, run_chi2, run_fisher, console);
+      } catch (...) {
+        job->error = std::current_exception();
+      }
+      job->console = console.TakeEvents();
+      queue.FinishJob(*job);
     }
-    job->console = console.TakeEvents();
-    queue.FinishJob(*job);
+  } catch (...) {
+    queue.Abandon(std::current_exception());
   }
   cpu_seconds = ThreadCpuSeconds();
 }
