@@ -1,5 +1,7 @@
 #include "driver/pipeline/run_queue.h"
 
+#include <utility>
+
 namespace gorvan {
 
 bool RunQueue::Push(std::unique_ptr<RunRecord> record) {
@@ -57,7 +59,7 @@ void RunQueue::PopFront() {
 void RunQueue::Abandon(std::exception_ptr error) {
   {
     std::lock_guard lock(mutex_);
-    if (!abandoned_) abandoned_ = error;
+    if (!abandoned_) abandoned_ = std::move(error);
   }
   progress_.notify_all();
 }
