@@ -1,13 +1,12 @@
 #include "driver/pipeline/threaded_runs.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <ctime>
 #include <memory>
 #include <system_error>
 #include <thread>
 #include <vector>
 
+#include "driver/pipeline/role_times.h"
 #include "driver/pipeline/run_queue.h"
 #include "driver/pipeline/run_record.h"
 #include "driver/run_steps.h"
@@ -20,31 +19,6 @@ namespace {
 // the next run is drawn while one is written, and four per thread, so that
 // short runs keep every thread busy.
 int BudgetFor(const State& s, int threads) { return 2 * s.NUMBLOCI + 4 * threads; }
-
-// The processor time of the calling thread, in seconds: what it worked, not
-// what it waited.
-double ThreadCpuSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
-// Processor time of each role, for the performance notes: shown on standard
-// error when the environment sets GORVAN_PIPELINE_TIMES.
-struct RoleTimes {
-  double producer = 0;
-  double writer = 0;
-  std::vector<double> workers;
-};
-
-void ShowRoleTimes(const RoleTimes& times) {
-  if (std::getenv("GORVAN_PIPELINE_TIMES") == nullptr) return;
-  double workers = 0;
-  for (double worker : times.workers) workers += worker;
-  std::fprintf(stderr,
-               "gorvan: processor seconds: producer %.3f, writer %.3f, %zu test threads %.3f\n",
-               times.producer, times.writer, times.workers.size(), workers);
-}
 
 // The producer's part of one attempted run, on its own state.
 std::unique_ptr<RunRecord> ProduceRun(State& producer, RecordedConsole& console) {
