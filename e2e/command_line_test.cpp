@@ -47,7 +47,9 @@ TEST(CommandLineTest, UnknownArgumentsAreRefusedWithUsageOnStandardError) {
                                                {"--seed", "1.5"},
                                                {"--seed", "4294967296"},
                                                {"--seed", "-2147483649"},
-                                               {"--seed", "1", "--seed", "2"}}) {
+                                               {"--seed", "1", "--seed", "2"},
+                                               {"--threads", "-1"},
+                                               {"-t", "many"}}) {
     const RunResult run = RunGorvan(dir.path(), args);
     EXPECT_EQ(run.exit_code, 2) << args[0];
     EXPECT_NE(run.errors.find("Usage: gorvan"), std::string::npos);

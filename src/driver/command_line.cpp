@@ -24,6 +24,21 @@ std::optional<int32_t> ParseSeed(std::string_view text) {
   return static_cast<int32_t>(static_cast<uint32_t>(value));
 }
 
+// The most threads that can be asked for by number.
+constexpr int kMostThreads = 1024;
+
+// A decimal count of threads from 0 to kMostThreads.
+std::optional<int> ParseThreads(std::string_view text) {
+  if (text.empty() || text.size() > 4) return std::nullopt;
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  if (value > kMostThreads) return std::nullopt;
+  return value;
+}
+
 CommandLine UsageError(std::string message) {
   CommandLine result;
   result.action = CommandLine::Action::kUsageError;
@@ -49,6 +64,23 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
       result.action = CommandLine::Action::kCheck;
       continue;
     }
+    if (arg == "--threads" || arg == "-t" || arg.starts_with("--threads=")) {
+      std::string_view value;
+      if (arg.starts_with("--threads=")) {
+        value = arg.substr(10);
+      } else if (i + 1 < argc) {
+        value = argv[++i];
+      } else {
+        return UsageError(std::string(arg) + " needs a value");
+      }
+      const std::optional<int> threads = ParseThreads(value);
+      if (!threads) {
+        return UsageError("--threads takes a whole number from 0 (every processor) to " +
+                          std::to_string(kMostThreads) + ", not \"" + std::string(value) + "\"");
+      }
+      result.threads = *threads;
+      continue;
+    }
     std::string_view value;
     if (arg == "--seed") {
       if (i + 1 >= argc) return UsageError("--seed needs a value");
@@ -69,7 +101,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
 }
 
 std::string UsageText() {
-  return "Usage: gorvan [--seed N]\n"
+  return "Usage: gorvan [--seed N] [--threads N]\n"
          "       gorvan --check | --version | --help\n"
          "\n"
          "Estimates the power of tests for genetic differentiation. The parameters\n"
@@ -82,6 +114,10 @@ std::string UsageText() {
          "             -2147483648 to 4294967295) instead of the millisecond\n"
          "             counter, so that a simulation can be repeated exactly; the\n"
          "             seed of every job is shown on standard error\n"
+         "  --threads N, -t N\n"
+         "             test the loci on N threads (0: on every processor this\n"
+         "             process may use); the files and the console are the same\n"
+         "             for every N, and above 1 no scratch file CONTTAB.XYZ is used\n"
          "  --check    read and check GORVAN.IN as a job would, create no file,\n"
          "             and print the design as JSON on standard output\n"
          "  --version  show the version and the source revision of this build\n"
@@ -109,7 +145,8 @@ std::string UsageText() {
          "  SAMPLES.OUT   per run: allele counts of the samples\n"
          "  LOCUSTST.OUT  per run and locus: chi-square, df, P; Fisher's P and SE\n"
          "  SUMTEST.OUT   per run: the combined tests\n"
-         "  CONTTAB.XYZ   scratch table, deleted at the end\n"
+         "  CONTTAB.XYZ   scratch table, deleted at the end (not used with --threads\n"
+         "                above 1)\n"
          "  GORVAN.LCK    held while a job runs, deleted at the end\n"
          "\n"
          "Exit status:\n"

@@ -1,5 +1,5 @@
-// The command line: no arguments, "--seed N", "--check", "--version" or
-// "--help".
+// The command line: no arguments, "--seed N", "--threads N", "--check",
+// "--version" or "--help".
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,8 @@ struct CommandLine {
   enum class Action { kRun, kCheck, kVersion, kHelp, kUsageError };
   Action action = Action::kRun;
   std::optional<int32_t> seed;
+  // Threads that test loci; 0 asks for every processor the process may use.
+  int threads = 1;
   std::string error;  // for kUsageError: what was wrong
 };
 

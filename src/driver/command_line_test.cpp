@@ -36,11 +36,25 @@ TEST(ParseCommandLineTest, BadSeedsAndArgumentsAreUsageErrors) {
                                         {"--seed", "12345678901"},
                                         {"--seed", "1", "--seed", "1"},
                                         {"-s", "1"},
-                                        {"GORVAN.IN"}}) {
+                                        {"GORVAN.IN"},
+                                        {"--threads"},
+                                        {"-t", "-1"},
+                                        {"--threads", "two"},
+                                        {"--threads=1.5"},
+                                        {"--threads", "1025"},
+                                        {"--threads", ""}}) {
     const CommandLine line = Parse(args);
     EXPECT_EQ(line.action, CommandLine::Action::kUsageError) << args[0];
     EXPECT_FALSE(line.error.empty());
   }
+}
+
+TEST(ParseCommandLineTest, ThreadsDefaultToOneAndZeroMeansEveryProcessor) {
+  EXPECT_EQ(Parse({}).threads, 1);
+  EXPECT_EQ(Parse({"--threads", "4"}).threads, 4);
+  EXPECT_EQ(Parse({"-t", "0"}).threads, 0);
+  EXPECT_EQ(Parse({"--threads=1024", "--seed", "3"}).threads, 1024);
+  EXPECT_EQ(Parse({"--threads=1024", "--seed", "3"}).seed, 3);
 }
 
 TEST(ParseCommandLineTest, HelpWins) {

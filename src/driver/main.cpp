@@ -10,6 +10,7 @@
 #include "driver/command_line.h"
 #include "driver/fault_guard.h"
 #include "driver/job_lock.h"
+#include "driver/processors.h"
 #include "driver/program.h"
 #include "report/terminal_console.h"
 #include "state/state.h"
@@ -28,7 +29,10 @@ int RunJob(const CommandLine& command_line) {
   try {
     lock.emplace();
     if (!MayRun(*lock, std::cerr)) return kAnotherJobExitCode;
-    RunProgram(*state, ProgramOptions{command_line.seed});
+    ProgramOptions options;
+    options.seed = command_line.seed;
+    options.threads = command_line.threads == 0 ? ProcessorsAvailable() : command_line.threads;
+    RunProgram(*state, options);
   } catch (const ProgramStop& stop) {
     return stop.exit_code;
   } catch (const RuntimeError& error) {

@@ -1,16 +1,14 @@
 #include "driver/program.h"
 
-#include <algorithm>
 #include <memory>
 #include <string>
 
-#include "driver/discard_limit.h"
-#include "driver/fisher_chain_advice.h"
 #include "driver/job_notes.h"
 #include "driver/output_preflight.h"
+#include "driver/pipeline/threaded_runs.h"
 #include "driver/read_parameters.h"
-#include "input/read_infile.h"
-#include "model/drift.h"
+#include "driver/run_steps.h"
+#include "input/parameter_source.h"
 #include "model/random_source.h"
 #include "report/detail_files.h"
 #include "report/final_results.h"
@@ -21,10 +19,7 @@
 #include "report/population_files.h"
 #include "report/sumtest_file.h"
 #include "report/timer.h"
-#include "stats/combined/combined.h"
-#include "stats/table/locus_tests.h"
 #include "stats/table/table_file.h"
-#include "textio/checked_math.h"
 
 namespace gorvan {
 namespace {
@@ -33,17 +28,6 @@ void CreateFstFile(State& s) {
   s.OUT5.Assign(kFstFileName);
   s.OUT5.Rewrite();
   WRITE_FST_HEADER(s);
-}
-
-void TestEveryLocus(State& s, FisherZeroTally& zeros) {
-  CLEAR_SUM_P_CHI2_DF(s);
-  for (s.J = 1; s.J <= s.NUMBLOCI; ++s.J) {
-    if (s.FIXED_LOCUS[s.J] == 0) TEST_LOCUS_X(s);
-    WRITE_TO_LOCUSTST(s);
-    if (s.FIXED_LOCUS[s.J] == 0) zeros.NoteTestedLocus(s);
-    if (s.FIXED_LOCUS[s.J] == 0) SUM_FOR_TOTAL_P(s);
-  }
-  WRITE_TO_SUMTEST(s);
 }
 
 void CloseOutputFiles(State& s) {
@@ -58,30 +42,20 @@ void CloseOutputFiles(State& s) {
 }  // namespace
 
 bool DoOneRun(State& s, FisherZeroTally& zeros) {
-  for (s.I = 1; s.I <= s.NUMBPOPS; ++s.I) s.NUMB_DIPLOIDS_TO_SAMPLE[s.I] = s.DRIFT_SIZE;
-  s.RUN = CheckedAdd(s.RUN, 1);
-  s.console.Text("Run = ").Int(s.RUN, 6).EndLine();
-  DRIFT_APART(s);
-  for (s.I = 1; s.I <= s.NUMBPOPS; ++s.I) s.NUMB_DIPLOIDS_TO_SAMPLE[s.I] = s.SAMPLESIZE[s.I];
-  s.TOTALSAMPLESIZE = 0;
-  for (s.I = 1; s.I <= s.NUMBPOPS; ++s.I) {
-    s.TOTALSAMPLESIZE = CheckedAdd(s.TOTALSAMPLESIZE, s.NUMB_DIPLOIDS_TO_SAMPLE[s.I]);
-  }
-  SAMPLE_ALLELES(s);
-  TEST_EACH_LOCUS_FOR_FIXED_SAMPLES(s);
-  if (s.NUMB_NONFIXED_LOCI == 0) {
-    // Nothing to test: the run is done again under the same number.
-    s.RUN = CheckedSub(s.RUN, 1);
-    return false;
-  }
-  WRITE_TO_SUBPOPS(s);
-  WRITE_TO_SAMPLES(s);
-  WRITE_TO_FST(s);
-  s.SUM_FST += s.FSTPRIME;
-  s.SUM_HT += s.HT;
-  s.SUM_HS += s.HS;
-  TestEveryLocus(s, zeros);
+  if (!StartRun(s)) return false;
+  TableFileTests tests;
+  FinishAcceptedRun(s, tests, zeros);
   return true;
+}
+
+void MakeAllRuns(State& s, int threads, RunWatch& watch) {
+  if (threads > 1) {
+    MakeAllRunsThreaded(s, threads, watch);
+    return;
+  }
+  do {
+    watch.NoteAttempt(DoOneRun(s, watch.zeros));
+  } while (s.RUN != s.STOP_RUNS);
 }
 
 void RunProgram(State& s, const ProgramOptions& options) {
@@ -105,19 +79,19 @@ void RunProgram(State& s, const ProgramOptions& options) {
   s.SUM_HT = 0;
   s.SUM_HS = 0;
   TIMER(s);
-  DiscardLimit discards;
-  FisherZeroTally zeros;
-  do {
-    discards.Note(DoOneRun(s, zeros), notes);
-  } while (s.RUN != s.STOP_RUNS);
+  RunWatch watch(notes);
+  MakeAllRuns(s, options.threads, watch);
   TIMER(s);
   WRITE_FINAL_RESULTS(s);
   CloseOutputFiles(s);
   if (s.ERASE_DETAILED_OUTPUT == 1) ERASE_OUTFILES(s);
-  // The scratch table is deleted under the name it was written with.
-  s.INFILE.Assign(kTableFileName);
-  s.INFILE.Erase();
-  zeros.Report(s, notes);
+  // The scratch table is deleted under the name it was written with. The
+  // threaded pipeline never made one, and leaves a file of that name alone.
+  if (options.threads <= 1) {
+    s.INFILE.Assign(kTableFileName);
+    s.INFILE.Erase();
+  }
+  watch.zeros.Report(s, notes);
 }
 
 }  // namespace gorvan

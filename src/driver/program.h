@@ -6,6 +6,7 @@
 #include <iostream>
 #include <optional>
 
+#include "driver/run_watch.h"
 #include "state/state.h"
 
 namespace gorvan {
@@ -15,6 +16,10 @@ struct ProgramOptions {
   std::optional<int32_t> seed;
   // Where the lines for people go: the seed, warnings, reasons of stops.
   std::ostream* notes = &std::cerr;
+  // Threads that test loci. 1 is the serial program, scratch table file
+  // included; more run the threaded pipeline, which writes the same bytes
+  // and uses no scratch file.
+  int threads = 1;
 };
 
 // The whole job on a fresh state: reads GORVAN.IN, writes every output file
@@ -27,7 +32,14 @@ void RunProgram(State& s, const ProgramOptions& options);
 // files, the sums over runs and the tallies. Returns false when the run was
 // discarded because every locus is monomorphic in the pooled samples.
 // `zeros` counts the tested loci whose exact-test P was estimated as 0.
-class FisherZeroTally;
 bool DoOneRun(State& s, FisherZeroTally& zeros);
+
+// The loop of runs, from the first to the one that brings RUN to STOP_RUNS,
+// on a state whose parameters are read and whose output files are open:
+// reads and writes what DoOneRun does, run after run, and tells `watch` of
+// every attempt. With `threads` above 1 the loci are tested by that many
+// threads, and the stream of `s` is left where it was (the producer draws on
+// a copy).
+void MakeAllRuns(State& s, int threads, RunWatch& watch);
 
 }  // namespace gorvan

@@ -1,23 +1,33 @@
 #include "stats/fisher/fisher.h"
 
-#include "stats/fisher/fisher_chain.h"
 #include "stats/fisher/fisher_chain_fast.h"
-#include "stats/fisher/fisher_input.h"
+#include "textio/program_stop.h"
 
 namespace gorvan {
+namespace {
+
+// The fast chain gives the straightforward one's results to the bit; a build
+// with GORVAN_REFERENCE_LOOPS runs the straightforward one, so that the two
+// can be compared on whole runs.
+FisherResult RunChain(const FisherInput& input) {
+#ifdef GORVAN_REFERENCE_LOOPS
+  return RunFisherChain(input);
+#else
+  return RunFisherChainFast(input);
+#endif
+}
+
+}  // namespace
 
 void FISHER(State& s) {
-  const FisherInput input = READINFILE(s);
-  // The fast chain gives the straightforward one's results to the bit; a
-  // build with GORVAN_REFERENCE_LOOPS runs the straightforward one, so that
-  // the two can be compared on whole runs.
-#ifdef GORVAN_REFERENCE_LOOPS
-  const FisherResult result = RunFisherChain(input);
-#else
-  const FisherResult result = RunFisherChainFast(input);
-#endif
+  const FisherResult result = RunChain(READINFILE(s));
   s.HM = result.HM;
   s.HECA = result.HECA;
+}
+
+FisherResult FisherOnTable(const FisherInput& in, Console& console) {
+  if (ReportUnusableTable(console, in)) throw ProgramStop{1};
+  return RunChain(in);
 }
 
 }  // namespace gorvan

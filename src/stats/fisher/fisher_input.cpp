@@ -28,10 +28,10 @@ bool FitsWorkingTable(const FisherInput& in) {
 
 // The checks on the first line, each with its console line; true when the
 // table cannot be used.
-bool CheckHeader(State& s, const FisherInput& in) {
+bool CheckHeader(FieldWriter& console, const FisherInput& in) {
   bool unusable = false;
   auto report = [&](const char* line) {
-    s.console.Text(line).EndLine();
+    console.Text(line).EndLine();
     unusable = true;
   };
   if (in.N < 2) report("Table only contains one row!!");
@@ -49,8 +49,19 @@ bool CheckHeader(State& s, const FisherInput& in) {
   return unusable;
 }
 
-// Reads the rows into MM, warning of every empty row; true when the table
-// cannot be used.
+void WarnIfRowEmpty(FieldWriter& console, int16_t I, int32_t LIGNE) {
+  if (LIGNE == 0) console.Text("Warning: Line ").Int(I).Text(" is empty!").EndLine();
+}
+
+// True (after its console line) when the table holds no gene at all.
+bool ReportEmptyTable(FieldWriter& console, int32_t TOT) {
+  if (TOT != 0) return false;
+  console.Text("Something is wrong. The table is empty!!").EndLine();
+  return true;
+}
+
+// Reads the rows into MM, warning of every empty row as soon as it is read;
+// true when the table cannot be used.
 bool ReadRows(State& s, FisherInput& in) {
   int32_t TOT = 0;
   for (int16_t I = 1; I <= in.N; ++I) {
@@ -61,31 +72,41 @@ bool ReadRows(State& s, FisherInput& in) {
       TOT = CheckedAdd(TOT, count);
       LIGNE = CheckedAdd(LIGNE, count);
     }
-    if (LIGNE == 0) s.console.Text("Warning: Line ").Int(I).Text(" is empty!").EndLine();
+    WarnIfRowEmpty(s.console, I, LIGNE);
     s.INFILE.SkipLine();
   }
-  if (TOT == 0) {
-    s.console.Text("Something is wrong. The table is empty!!").EndLine();
-    return true;
-  }
-  return false;
+  return ReportEmptyTable(s.console, TOT);
 }
 
-void WarnOfEmptyColumns(State& s, const FisherInput& in) {
+// The same checks on rows already in MM.
+bool CheckRows(FieldWriter& console, const FisherInput& in) {
+  int32_t TOT = 0;
+  for (int16_t I = 1; I <= in.N; ++I) {
+    int32_t LIGNE = 0;
+    for (int16_t J = 1; J <= in.M; ++J) {
+      TOT = CheckedAdd(TOT, in.MM[I][J]);
+      LIGNE = CheckedAdd(LIGNE, in.MM[I][J]);
+    }
+    WarnIfRowEmpty(console, I, LIGNE);
+  }
+  return ReportEmptyTable(console, TOT);
+}
+
+void WarnOfEmptyColumns(FieldWriter& console, const FisherInput& in) {
   for (int16_t J = 1; J <= in.M; ++J) {
     int32_t COLON = 0;
     for (int16_t I = 1; I <= in.N; ++I) COLON = CheckedAdd(COLON, in.MM[I][J]);
-    if (COLON == 0) s.console.Text("Warning: Column ").Int(J).Text(" is empty!").EndLine();
+    if (COLON == 0) console.Text("Warning: Column ").Int(J).Text(" is empty!").EndLine();
   }
 }
 
 // A negative count has no probability, and a switch next to it could divide
 // by zero; true (after one console line) when the table holds one.
-bool RefuseNegativeCounts(State& s, const FisherInput& in) {
+bool RefuseNegativeCounts(FieldWriter& console, const FisherInput& in) {
   for (int16_t I = 1; I <= in.N; ++I) {
     for (int16_t J = 1; J <= in.M; ++J) {
       if (in.MM[I][J] < 0) {
-        s.console.Text("Table contains a negative count!!").EndLine();
+        console.Text("Table contains a negative count!!").EndLine();
         return true;
       }
     }
@@ -101,16 +122,26 @@ FisherInput READINFILE(State& s) {
   s.INFILE.Assign(kTableFileName);
   s.INFILE.Reset();
   ReadHeader(s, in);
-  if (CheckHeader(s, in)) CHECK = 1;
+  if (CheckHeader(s.console, in)) CHECK = 1;
   // A table too large for the working table is not read at all.
   if (FitsWorkingTable(in)) {
     if (ReadRows(s, in)) CHECK = 1;
-    WarnOfEmptyColumns(s, in);
-    if (RefuseNegativeCounts(s, in)) CHECK = 1;
+    WarnOfEmptyColumns(s.console, in);
+    if (RefuseNegativeCounts(s.console, in)) CHECK = 1;
   }
   s.INFILE.Close();
   if (CHECK == 1) throw ProgramStop{1};
   return in;
+}
+
+bool ReportUnusableTable(FieldWriter& console, const FisherInput& in) {
+  bool unusable = CheckHeader(console, in);
+  if (FitsWorkingTable(in)) {
+    if (CheckRows(console, in)) unusable = true;
+    WarnOfEmptyColumns(console, in);
+    if (RefuseNegativeCounts(console, in)) unusable = true;
+  }
+  return unusable;
 }
 
 }  // namespace gorvan

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "state/state.h"
+#include "textio/field_writer.h"
 
 namespace gorvan {
 
@@ -29,5 +30,9 @@ struct FisherInput {
 // is read and closed: throws ProgramStop{1}. Empty rows or columns are only
 // warned about.
 FisherInput READINFILE(State& s);
+
+// The checks of READINFILE on a table already in memory, with the same
+// console lines in the same order; true when the chain cannot use it.
+bool ReportUnusableTable(FieldWriter& console, const FisherInput& in);
 
 }  // namespace gorvan

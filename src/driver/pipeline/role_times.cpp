@@ -1,0 +1,24 @@
+#include "driver/pipeline/role_times.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+namespace gorvan {
+
+double ThreadCpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+void ShowRoleTimes(const RoleTimes& times) {
+  if (std::getenv("GORVAN_PIPELINE_TIMES") == nullptr) return;
+  double workers = 0;
+  for (double worker : times.workers) workers += worker;
+  std::fprintf(stderr,
+               "gorvan: processor seconds: producer %.3f, writer %.3f, %zu test threads %.3f\n",
+               times.producer, times.writer, times.workers.size(), workers);
+}
+
+}  // namespace gorvan

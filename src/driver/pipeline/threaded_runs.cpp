@@ -1,0 +1,192 @@
+#include "driver/pipeline/threaded_runs.h"
+
+#include <cstdio>
+#include <memory>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "driver/pipeline/role_times.h"
+#include "driver/pipeline/run_queue.h"
+#include "driver/pipeline/run_record.h"
+#include "driver/run_steps.h"
+#include "textio/internal_check.h"
+
+namespace gorvan {
+namespace {
+
+// Records not yet written may hold this many loci: twice a run's, so that
+// the next run is drawn while one is written, and four per thread, so that
+// short runs keep every thread busy.
+int BudgetFor(const State& s, int threads) { return 2 * s.NUMBLOCI + 4 * threads; }
+
+// The producer's part of one attempted run, on its own state.
+std::unique_ptr<RunRecord> ProduceRun(State& producer, RecordedConsole& console) {
+  auto record = std::make_unique<RunRecord>();
+  try {
+    record->accepted = StartRun(producer);
+    if (record->accepted) {
+      SaveRunSnapshot(producer, record->snapshot);
+      record->cost = producer.NUMBLOCI;
+      for (producer.J = 1; producer.J <= producer.NUMBLOCI; ++producer.J) {
+        if (producer.FIXED_LOCUS[producer.J] != 0) continue;
+        auto job = std::make_unique<LocusJob>();
+        job->table = DrawLocusTable(producer);
+        record->loci.push_back(std::move(job));
+      }
+    }
+  } catch (...) {
+    record->error = std::current_exception();
+  }
+  record->console = console.TakeEvents();
+  record->last = record->error != nullptr || producer.RUN == producer.STOP_RUNS;
+  return record;
+}
+
+void Produce(State& producer, RecordedConsole& console, RunQueue& queue, double& cpu_seconds) {
+  try {
+    for (;;) {
+      std::unique_ptr<RunRecord> record = ProduceRun(producer, console);
+      const bool last = record->last;
+      if (!queue.Push(std::move(record)) || last) break;
+    }
+  } catch (...) {
+    queue.Abandon(std::current_exception());
+  }
+  cpu_seconds = ThreadCpuSeconds();
+}
+
+void TestLoci(RunQueue& queue, bool run_chi2, bool run_fisher, double& cpu_seconds) {
+  try {
+    while (LocusJob* job = queue.TakeJob()) {
+      RecordedConsole console;
+      try {
+        job->result = TestLocusTable(job->table, run_chi2, run_fisher, console);
+      } catch (...) {
+        job->error = std::current_exception();
+      }
+      job->console = console.TakeEvents();
+      queue.FinishJob(*job);
+    }
+  } catch (...) {
+    queue.Abandon(std::current_exception());
+  }
+  cpu_seconds = ThreadCpuSeconds();
+}
+
+// The writer's source of locus results: the jobs of one record, in order.
+class WorkerResults final : public LocusTestSource {
+ public:
+  WorkerResults(RunQueue& queue, RunRecord& record) : queue_(queue), record_(record) {}
+
+  void TestLocus(State& s) override {
+    // The producer stopped before it made this locus's table.
+    if (next_ == record_.loci.size()) {
+      Check(record_.error != nullptr, "a kept run has fewer locus jobs than tested loci");
+      std::rethrow_exception(record_.error);
+    }
+    const LocusJob& job = *record_.loci[next_++];
+    queue_.WaitUntilDone(job);
+    ReplayConsole(job.console, s.console);
+    if (job.error) std::rethrow_exception(job.error);
+    if (s.RUN_CHI2 == 1) {
+      s.CHISQ = job.result.CHISQ;
+      s.DF = job.result.DF;
+      s.PROB = job.result.PROB;
+    }
+    if (s.RUN_FISHER == 1) {
+      s.HM = job.result.HM;
+      s.HECA = job.result.HECA;
+    }
+  }
+
+ private:
+  RunQueue& queue_;
+  RunRecord& record_;
+  size_t next_ = 0;
+};
+
+void WriteRuns(State& s, RunQueue& queue, RunWatch& watch) {
+  for (;;) {
+    RunRecord& record = queue.Front();
+    ReplayConsole(record.console, s.console);
+    if (record.accepted) {
+      RestoreRunSnapshot(record.snapshot, s);
+      WorkerResults results(queue, record);
+      FinishAcceptedRun(s, results, watch.zeros);
+    }
+    if (record.error) std::rethrow_exception(record.error);
+    // The serial loop notes the attempt once DoOneRun has returned; here the
+    // same point is after the run's last line, so a job that stops at the
+    // discard limit stops after the same console line.
+    watch.NoteAttempt(record.accepted);
+    const bool last = record.last;
+    queue.PopFront();
+    if (last) return;
+  }
+}
+
+// The producer and the workers, stopped and joined however the writer ends.
+class Crew {
+ public:
+  explicit Crew(RunQueue& queue) : queue_(queue) {}
+  ~Crew() { StopAndJoin(); }
+  Crew(const Crew&) = delete;
+  Crew& operator=(const Crew&) = delete;
+
+  template <typename Work>
+  void Start(Work work) {
+    threads_.emplace_back(std::move(work));
+  }
+
+  void StopAndJoin() {
+    queue_.Stop();
+    for (std::thread& thread : threads_) {
+      if (thread.joinable()) thread.join();
+    }
+  }
+
+ private:
+  RunQueue& queue_;
+  std::vector<std::thread> threads_;
+};
+
+}  // namespace
+
+void MakeAllRunsThreaded(State& s, int threads, RunWatch& watch) {
+  // The producer draws on a state of its own; its console only records.
+  RecordedConsole producer_console;
+  auto producer = std::make_unique<State>(producer_console);
+  CopyParametersAndStream(s, *producer);
+
+  RunQueue queue(BudgetFor(s, threads));
+  const bool run_chi2 = s.RUN_CHI2 == 1;
+  const bool run_fisher = s.RUN_FISHER == 1;
+  RoleTimes times;
+  times.workers.assign(static_cast<size_t>(threads), 0);
+  Crew crew(queue);
+  crew.Start([&] { Produce(*producer, producer_console, queue, times.producer); });
+  for (size_t k = 0; k < times.workers.size(); ++k) {
+    double* worker_time = &times.workers[k];
+    try {
+      crew.Start([&queue, run_chi2, run_fisher, worker_time] {
+        TestLoci(queue, run_chi2, run_fisher, *worker_time);
+      });
+    } catch (const std::system_error&) {
+      // The system allows no more threads: the results are the same with
+      // fewer, so the job goes on with those there are.
+      if (k == 0) throw;
+      std::fprintf(stderr, "gorvan: only %zu of %zu test threads could be started\n", k,
+                   times.workers.size());
+      times.workers.resize(k);
+      break;
+    }
+  }
+  const double writer_start = ThreadCpuSeconds();
+  WriteRuns(s, queue, watch);
+  times.writer = ThreadCpuSeconds() - writer_start;
+  crew.StopAndJoin();
+  ShowRoleTimes(times);
+}
+
+}  // namespace gorvan
