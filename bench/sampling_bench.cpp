@@ -12,9 +12,9 @@
 #include "model/gene_drawing.h"
 #include "model/gene_drawing_fast.h"
 #include "model/random_source.h"
-#include "report/terminal_console.h"
 #include "side_by_side.h"
 #include "state/state.h"
+#include "testing/test_state.h"
 
 namespace gorvan {
 namespace {
@@ -24,12 +24,7 @@ constexpr int kLoci = 10;
 constexpr int kDiploids = 1000;  // 2000 genes per population and locus
 constexpr int64_t kDrawsPerPass = int64_t{kPops} * kLoci * 2 * kDiploids;
 
-struct SamplingModel {
-  std::ostringstream console_out;
-  std::istringstream console_in;
-  TerminalConsole console{console_out, console_in, false};
-  std::unique_ptr<State> s = std::make_unique<State>(console);
-
+struct SamplingModel : TestState {
   explicit SamplingModel(int alleles) {
     s->NUMBPOPS = kPops;
     s->NUMBLOCI = kLoci;

@@ -10,12 +10,12 @@
 
 #include "model/drift.h"
 #include "model/random_source.h"
-#include "report/terminal_console.h"
 #include "state/state.h"
 #include "stats/chisquare/chisquare.h"
 #include "stats/fisher/fisher_input.h"
 #include "stats/table/locus_tests.h"
 #include "testing/scoped_work_dir.h"
+#include "testing/test_state.h"
 
 namespace gorvan {
 namespace {
@@ -23,12 +23,7 @@ namespace {
 constexpr int kPops = 10;
 constexpr int kAlleles = 10;
 
-struct LocusModel {
-  std::ostringstream console_out;
-  std::istringstream console_in;
-  TerminalConsole console{console_out, console_in, false};
-  std::unique_ptr<State> s = std::make_unique<State>(console);
-
+struct LocusModel : TestState {
   LocusModel() {
     s->NUMBPOPS = kPops;
     s->NUMBLOCI = 1;

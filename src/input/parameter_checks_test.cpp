@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "testing/parameter_file_test_support.h"
+#include "testing/test_state.h"
 
 namespace gorvan {
 namespace {
@@ -242,10 +243,8 @@ TEST_F(SoundParameterTest, SixtyFiveThousandLociAreCaughtAfterTheCapacityAndSumC
 // A frequency that is not a number cannot come from a token; the check
 // refuses it all the same.
 TEST(FirstUnsoundParameterTest, AFrequencyThatIsNotANumberIsRefused) {
-  std::ostringstream out;
-  std::istringstream in;
-  TerminalConsole console(out, in, false);
-  auto s = std::make_unique<State>(console);
+  TestState t;
+  State* const s = t.s.get();
   auto source = std::make_unique<ParameterSource>();
   s->NUMBLOCI = 1;
   s->NUMBPOPS = 2;

@@ -6,12 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include "report/terminal_console.h"
+#include "testing/state_fixture.h"
 
 namespace gorvan {
 namespace {
 
-class TimerTest : public ::testing::Test {
+class TimerTest : public StateFixture {
  protected:
   // A clock that gives `times` one after another and counts its readings.
   std::function<TimeOfDay()> Clock(std::vector<TimeOfDay> times) {
@@ -32,10 +32,6 @@ class TimerTest : public ::testing::Test {
     TIMER(*s_, clock);
   }
 
-  std::ostringstream out_;
-  std::istringstream in_;
-  TerminalConsole console_{out_, in_, false};
-  std::unique_ptr<State> s_ = std::make_unique<State>(console_);
   size_t readings_ = 0;
 };
 
@@ -49,7 +45,7 @@ TEST_F(TimerTest, TheFirstCallNotesTheStartFromTheClockAndShowsNothing) {
   EXPECT_EQ(s_->MIN, 20);
   EXPECT_EQ(s_->SEC, 30);
   EXPECT_EQ(s_->HUND, 50);
-  EXPECT_EQ(out_.str(), "");
+  EXPECT_EQ(console_out_.str(), "");
 }
 
 TEST_F(TimerTest, ACallBetweenTheFirstAndTheLastRunDoesNothing) {
@@ -57,7 +53,7 @@ TEST_F(TimerTest, ACallBetweenTheFirstAndTheLastRunDoesNothing) {
   s_->RUN = 3;
   TIMER(*s_, Clock({}));
   EXPECT_EQ(readings_, 0u);
-  EXPECT_EQ(out_.str(), "");
+  EXPECT_EQ(console_out_.str(), "");
 }
 
 TEST_F(TimerTest, TheLastCallShowsTheElapsedTime) {
@@ -66,13 +62,13 @@ TEST_F(TimerTest, TheLastCallShowsTheElapsedTime) {
   EXPECT_EQ(s_->HOUR, 1);
   EXPECT_EQ(s_->MIN, 2);
   EXPECT_EQ(s_->SEC, 5);
-  EXPECT_EQ(out_.str(), " Approximate CPU-time: 1 hours, 2 minutes, 5 seconds\n");
+  EXPECT_EQ(console_out_.str(), " Approximate CPU-time: 1 hours, 2 minutes, 5 seconds\n");
 }
 
 TEST_F(TimerTest, TheWordsAreFixedPluralsAndSixtySecondsCanShow) {
   TimeRuns(1, {12, 0, 0, 0}, {13, 0, 0, 0});
   TimeRuns(1, {12, 0, 0, 0}, {12, 0, 59, 60});
-  EXPECT_EQ(out_.str(),
+  EXPECT_EQ(console_out_.str(),
             " Approximate CPU-time: 1 hours, 0 minutes, 0 seconds\n"
             " Approximate CPU-time: 0 hours, 0 minutes, 60 seconds\n");
 }
@@ -80,7 +76,7 @@ TEST_F(TimerTest, TheWordsAreFixedPluralsAndSixtySecondsCanShow) {
 TEST_F(TimerTest, ARunPastMidnightShowsTheTrueElapsedTime) {
   TimeRuns(3, {23, 59, 59, 50}, {0, 0, 1, 0});
   EXPECT_EQ(s_->TIMEDIFF, 1.5L);
-  EXPECT_EQ(out_.str(), " Approximate CPU-time: 0 hours, 0 minutes, 2 seconds\n");
+  EXPECT_EQ(console_out_.str(), " Approximate CPU-time: 0 hours, 0 minutes, 2 seconds\n");
 }
 
 TEST(LocalTimeOfDayTest, GivesATimeOfDay) {

@@ -1,8 +1,8 @@
 #include "state/capacity_check.h"
 
-#include <gtest/gtest.h>
-
 #include <functional>
+
+#include <gtest/gtest.h>
 
 #include "testing/state_fixture.h"
 #include "textio/internal_check.h"

@@ -10,16 +10,9 @@
 
 #include "report/terminal_console.h"
 #include "state/state.h"
+#include "testing/test_state.h"
 
 namespace gorvan {
-
-// The console and the state as one value, for tests that need several.
-struct TestState {
-  std::ostringstream console_out;
-  std::istringstream console_in;
-  TerminalConsole console{console_out, console_in, false};
-  std::unique_ptr<State> s = std::make_unique<State>(console);
-};
 
 class StateFixture : public ::testing::Test {
  protected:

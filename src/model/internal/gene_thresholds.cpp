@@ -43,7 +43,7 @@ void MakeAlleleGuide(const GeneThresholds& thresholds, AlleleGuide& guide) {
   for (int k = 1; k <= thresholds.alleles + 1 && next_slice < (1 << kGuideBits); ++k) {
     const int top_slice = static_cast<int>(thresholds.limit[k] >> kSliceShift);
     if (top_slice < next_slice) continue;
-    std::memset(guide.first + next_slice, k, static_cast<size_t>(top_slice - next_slice + 1));
+    std::memset(guide.first + next_slice, k, static_cast<size_t>(top_slice - next_slice) + 1);
     next_slice = top_slice + 1;
   }
 }

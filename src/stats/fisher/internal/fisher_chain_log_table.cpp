@@ -2,9 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
+
+#include "stats/fisher/internal/fisher_chain_log_entries.h"
 
 namespace gorvan {
 namespace {
+
+static_assert(FixedLogTable::kSmallCell <= kSharedLogEntries);
+static_assert(FixedLogTable::kFinestFractionBits <= kFinestSharedFractionBits);
 
 // The extended logl (x87 FYL2X) is taken to be within 8 units in the last
 // place of the true logarithm; the hardware and library promise about one.
@@ -65,9 +71,7 @@ FixedLogTable::FixedLogTable(const FisherInput& in) {
   total_ = margins.total;
   const int64_t largest_cell = std::min(margins.largest_row, margins.largest_column);
   cells_may_be_large_ = largest_cell + 1 >= int64_t{kSmallCell};
-  const int64_t size = cells_may_be_large_ ? int64_t{kSmallCell} : largest_cell + 2;
-  logs_.assign(static_cast<size_t>(size), 0);
-  for (int64_t m = 1; m < size; ++m) logs_[static_cast<size_t>(m)] = logl(static_cast<Extended>(m));
+  size_ = static_cast<uint32_t>(cells_may_be_large_ ? int64_t{kSmallCell} : largest_cell + 2);
 
   // Above the finest scale when even that is too coarse.
   auto usable = [&](int bits) {
@@ -83,8 +87,8 @@ FixedLogTable::FixedLogTable(const FisherInput& in) {
 void FixedLogTable::SetFractionBits(int fraction_bits) {
   fraction_bits_ = fraction_bits;
   units_per_one_ = ldexpl(1, fraction_bits);
-  entries_.resize(logs_.size());
-  for (size_t m = 0; m < logs_.size(); ++m) entries_[m] = llroundl(logs_[m] * units_per_one_);
+  // The entries llroundl(logl(m) x 2^k), made once for the whole process.
+  entries_ = SharedLogEntries(fraction_bits, size_);
 
   table_error_ = RoundedUp(TableErrorAt(fraction_bits, total_));
   // The quotient PROB1 / PROB2 is rounded by a factor within 1 +- 2^-64,
@@ -97,7 +101,7 @@ void FixedLogTable::SetFractionBits(int fraction_bits) {
 }
 
 int64_t FixedLogTable::Entry(uint64_t m) const {
-  if (m < entries_.size()) return entries_[m];
+  if (m < size_) return entries_[m];
   return llroundl(logl(static_cast<Extended>(m)) * units_per_one_);
 }
 

@@ -19,7 +19,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "stats/fisher/fisher_input.h"
 #include "textio/extended.h"
@@ -48,6 +47,7 @@ class FixedLogTable {
   // not negative); at the finest scale.
   explicit FixedLogTable(const FisherInput& in);
 
+  // k in 0..kFinestFractionBits.
   void SetFractionBits(int fraction_bits);
   int fraction_bits() const { return fraction_bits_; }  // k
   // 2^k, the units in one.
@@ -60,8 +60,8 @@ class FixedLogTable {
   // E(m) for 0 <= m < size(), which holds every value a cell or a cell + 1
   // can take unless cells_may_be_large() (E(0) is 0 and never added).
   int64_t operator[](uint32_t m) const { return entries_[m]; }
-  const int64_t* entries() const { return entries_.data(); }
-  uint32_t size() const { return static_cast<uint32_t>(entries_.size()); }
+  const int64_t* entries() const { return entries_; }
+  uint32_t size() const { return size_; }
   // E(m) for any m >= 1.
   int64_t Entry(uint64_t m) const;
 
@@ -82,13 +82,13 @@ class FixedLogTable {
 
  private:
   int64_t total_ = 0;
-  std::vector<Extended> logs_;  // logl(m)
+  uint32_t size_ = 0;
   int coarsest_fraction_bits_ = 0;
   bool cells_may_be_large_ = false;
 
   int fraction_bits_ = 0;
   Extended units_per_one_ = 1;
-  std::vector<int64_t> entries_;
+  const int64_t* entries_ = nullptr;  // shared by the process (fisher_chain_log_entries.h)
   double table_error_ = 0;
   double switch_error_ = 0;
   double snap_below_ = 0;

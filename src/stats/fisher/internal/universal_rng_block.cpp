@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "simd/vector_lanes.h"
+#include "stats/fisher/internal/universal_rng_seeding.h"
 #include "textio/internal_check.h"
 
 namespace gorvan {
@@ -126,9 +127,19 @@ int32_t CorrectionAfter(int32_t correction, int64_t draws) {
 }
 
 void UniversalRngBlock::Seed(int16_t UU1, int16_t UU2, int16_t UU3, int16_t UU4) {
-  UniversalRng reference;
-  MAKE_RANDOM(reference, UU1, UU2, UU3, UU4);
-  FromReference(reference, 0);
+  // Seeds the chain never gets (it needs 1..168) are seeded by the reference.
+  if (!SeedsSuitIntegerSeeding(UU1, UU2, UU3, UU4)) {
+    UniversalRng reference;
+    MAKE_RANDOM(reference, UU1, UU2, UU3, UU4);
+    FromReference(reference, 0);
+    return;
+  }
+  uint32_t seeded[kLaggedValues];
+  SeededLagsInIntegers(UU1, UU2, UU3, UU4, seeded);
+  std::memcpy(lags_, seeded, sizeof seeded);  // oldest first, as lags_ holds them
+  correction_before_block_ = kSeededCorrection;
+  block_start_ = 0;
+  FillBlock();
 }
 
 void UniversalRngBlock::FillBlock() {

@@ -16,8 +16,8 @@
 #include <cstdint>
 
 #include "simd/cpu_features.h"
-#include "textio/internal_check.h"
 #include "stats/fisher/universal_rng.h"
+#include "textio/internal_check.h"
 
 namespace gorvan {
 
@@ -53,7 +53,8 @@ class UniversalRngBlock {
   void UseCode(Code code) { code_ = code; }
   Code code() const { return code_; }
 
-  // Seeded as MAKE_RANDOM seeds the reference generator.
+  // Seeded as MAKE_RANDOM seeds the reference generator; for seeds in
+  // 1..168 in integers (universal_rng_seeding.h).
   void Seed(int16_t UU1, int16_t UU2, int16_t UU3, int16_t UU4);
 
   // The next draw, v = UNI x 2^24 in [0, 2^24).
