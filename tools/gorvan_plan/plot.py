@@ -94,7 +94,8 @@ def draw(pyplot, pairs, path, x_mode, target, title, seed, shards):
     curves = curves_module.build(pairs)
     combinations = list(dict.fromkeys(curve.others for curve in curves))
     # Several combinations get a legend of their own beside the axes.
-    figure, axes = pyplot.subplots(figsize=(7.5 if len(combinations) == 1 else 9.5, 5.2))
+    width = 7.5 if len(combinations) == 1 else 9.5
+    figure, axes = pyplot.subplots(figsize=(width, 5.2))
     colours = pyplot.rcParams["axes.prop_cycle"].by_key()["color"]
     for curve in curves:
         points = curve.points
@@ -133,7 +134,7 @@ def draw(pyplot, pairs, path, x_mode, target, title, seed, shards):
         axes.legend(handles=legend_handles(combinations, colours, target), loc="upper left",
                     bbox_to_anchor=(1.02, 1.0), fontsize=7.5, frameon=False, handlelength=3.5)
     axes.set_title("\n".join(textwrap.wrap(title, 80)), fontsize=9)
-    figure.text(0.01, 0.01, "\n".join(textwrap.wrap(caption(pairs, seed, shards), 120)),
+    figure.text(0.01, 0.01, "\n".join(textwrap.wrap(caption(pairs, seed, shards), int(16 * width))),
                 fontsize=7, va="bottom", ha="left")
     figure.tight_layout(rect=(0, 0.06, 1, 1))
     figure.savefig(path, dpi=DPI)
