@@ -3,7 +3,7 @@
 // the estimate is 0 in about half the loci, and -2 ln P is steep near 0, so
 // the under-estimates add far more to Fisher's combination than the
 // over-estimates take away (an estimate of 0 enters as 0.00005 and alone
-// rejects a run of 7 or fewer loci). A longer burn-in does not help. The
+// rejects a run of 5 or fewer loci). A longer burn-in does not help. The
 // rule measured on no-drift designs: counted steps of at least
 // 100 x loci x the square root of the genes per table keep the excess
 // rejection rate below 0.01.
