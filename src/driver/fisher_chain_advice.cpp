@@ -40,7 +40,8 @@ void FisherZeroTally::Report(const State& s, std::ostream& notes) const {
   if (s.RUN_FISHER != 1) return;
   WriteNote(notes, std::to_string(zero_) + " of " + std::to_string(tested_) +
                        " tested loci had an estimated exact-test P of 0 (entered as 0.00005 in "
-                       "Fisher's combination); many of them mean the chain is too short.");
+                       "Fisher's combination); with differentiation many are expected, without it "
+                       "many mean the chain is too short (gorvan-plan --null-check measures it).");
 }
 
 }  // namespace gorvan
