@@ -198,14 +198,14 @@ def say_chosen_generations(plans):
 
 def verify_files(binary, jobs, label):
     """Reads every parameter file through gorvan itself before any job runs."""
-    for spec, wanted in jobs:
+    for job, wanted in jobs:
         try:
-            read = checker.read_back(binary, spec.parameter_text)
+            read = checker.read_back(binary, job.parameter_text)
         except checker.CheckRefused as error:
-            raise Refusal(f"{label(spec.name)}: gorvan refuses the design:\n{error}") from None
+            raise Refusal(f"{label(job.name)}: gorvan refuses the design:\n{error}") from None
         changed = design_module.differences(wanted, read)
         if changed:
-            raise InternalError(f"the parameter file of job {spec.name} reads back with other "
+            raise InternalError(f"the parameter file of job {job.name} reads back with other "
                                 f"values ({', '.join(changed)}); nothing was run")
 
 
@@ -270,7 +270,7 @@ def execute(args, sweep):
     workdir, made_workdir = sweep_module.job_folder(args.csv, args.workdir)
     runner = make_runner(args, workdir)
     try:
-        runner.run([spec for spec, _ in sweep.jobs], sweep.job_finished)
+        runner.run([job for job, _ in sweep.jobs], sweep.job_finished)
     except KeyboardInterrupt:
         signal.signal(signal.SIGINT, signal.SIG_IGN)
         runner.cancel()

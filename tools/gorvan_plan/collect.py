@@ -106,7 +106,7 @@ def null_columns(plan, short_shards, long_shards):
 
 def failure_text(outcome, reason):
     tail = "\n".join((outcome.console + outcome.stderr).strip().splitlines()[-8:])
-    return (f"job {outcome.spec.name} failed ({reason}); its files are in {outcome.directory}"
+    return (f"job {outcome.job.name} failed ({reason}); its files are in {outcome.directory}"
             + (f":\n{tail}" if tail else ""))
 
 
@@ -130,23 +130,23 @@ class Collector:
         self._emitted = set()
 
     def jobs(self, threads):
-        """Every job still to run, as (spec, the design its file must read back
+        """Every job still to run, as (job, the design its file must read back
         as), each null check before the first setting that needs it."""
         jobs = []
         for plan in self.power_plans:
             null_plan = self.null_plans.get(plan.null_key) if self.null_check else None
             if null_plan is not None and null_plan.fingerprint not in self.null_parts:
-                for spec, design in jobs_module.null_jobs(null_plan, self.seed, self.shards,
+                for job, design in jobs_module.null_jobs(null_plan, self.seed, self.shards,
                                                           threads):
-                    if spec.name not in self._jobs:
-                        chain = spec.name.split("-")[1]
-                        self._jobs[spec.name] = ("null", null_plan, chain, self._shard(spec))
-                        jobs.append((spec, design))
+                    if job.name not in self._jobs:
+                        chain = job.name.split("-")[1]
+                        self._jobs[job.name] = ("null", null_plan, chain, self._shard(job))
+                        jobs.append((job, design))
             if plan.fingerprint not in self.power_parts:
-                for spec, design in jobs_module.power_jobs(plan, self.seed, self.shards,
+                for job, design in jobs_module.power_jobs(plan, self.seed, self.shards,
                                                            threads):
-                    self._jobs[spec.name] = ("power", plan, None, self._shard(spec))
-                    jobs.append((spec, design))
+                    self._jobs[job.name] = ("power", plan, None, self._shard(job))
+                    jobs.append((job, design))
         return jobs
 
     def label(self, job_name):
@@ -157,8 +157,8 @@ class Collector:
         return plan.setting.label()
 
     @staticmethod
-    def _shard(spec):
-        return int(spec.name.rsplit("-", 1)[1].split("of")[0]) - 1
+    def _shard(job):
+        return int(job.name.rsplit("-", 1)[1].split("of")[0]) - 1
 
     def emit_finished(self):
         """Hands on every row already complete (from a resumed table)."""
@@ -166,7 +166,7 @@ class Collector:
             self._try_row(plan)
 
     def finished(self, outcome):
-        kind, plan, chain, shard = self._jobs[outcome.spec.name]
+        kind, plan, chain, shard = self._jobs[outcome.job.name]
         try:
             if outcome.returncode != 0:
                 raise JobFailed(f"exit code {outcome.returncode}")
@@ -177,9 +177,9 @@ class Collector:
             else:
                 self._read_null(outcome, plan, chain, shard, design)
         except (JobFailed, outputs.OutputError, OSError, ValueError, IndexError) as error:
-            self.failures[outcome.spec.name] = failure_text(outcome, error)
+            self.failures[outcome.job.name] = failure_text(outcome, error)
             if outcome.returncode < 0:
-                self.stopped_jobs.add(outcome.spec.name)
+                self.stopped_jobs.add(outcome.job.name)
             return
         shutil.rmtree(outcome.directory, ignore_errors=True)
         if kind == "power":

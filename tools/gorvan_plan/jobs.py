@@ -60,7 +60,7 @@ def job_args(seed, threads):
 
 
 def power_jobs(plan, seed, shards, threads):
-    """The jobs of one setting, as (spec, the design its file must read back
+    """The jobs of one setting, as (job, the design its file must read back
     as); the detail files are erased, since only the main report is read."""
     design = plan.design.replace(erase_switch=1)
     jobs = []
@@ -91,7 +91,7 @@ def longer_chain(design):
 
 
 def null_jobs(plan, seed, shards, threads):
-    """The null check's jobs, as (spec, design), shard by shard for each chain."""
+    """The null check's jobs, as (job, design), shard by shard for each chain."""
     jobs = []
     chains = [("chain1", plan.short)]
     if plan.short.fisher:

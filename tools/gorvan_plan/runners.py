@@ -27,7 +27,7 @@ class JobSpec:
 
 @dataclasses.dataclass
 class JobOutcome:
-    spec: JobSpec
+    job: JobSpec
     directory: pathlib.Path   # holds GORVAN.IN and every output file after the job
     returncode: int
     console: str              # the job's standard output (the "Run =" lines etc.)
@@ -35,20 +35,20 @@ class JobOutcome:
 
 
 class Runner(Protocol):
-    def run(self, specs: Sequence[JobSpec],
+    def run(self, job_specs: Sequence[JobSpec],
             on_finished: Callable[[JobOutcome], None]) -> None: ...
 
     def cancel(self) -> None: ...   # stop everything still running (Ctrl-C)
 
 
-def prepare_directory(workdir, spec):
+def prepare_directory(workdir, job):
     """A clean directory for the job holding its GORVAN.IN (what a job of the
     same name left there before is removed first)."""
-    directory = pathlib.Path(workdir) / spec.name
+    directory = pathlib.Path(workdir) / job.name
     if directory.exists():
         shutil.rmtree(directory)
     directory.mkdir(parents=True)
-    write_parameter_file(directory, spec.parameter_text)
+    write_parameter_file(directory, job.parameter_text)
     return directory
 
 
@@ -65,10 +65,10 @@ class LocalRunner:
         self._running = {}       # job name -> its process
         self._cancelled = False
 
-    def run(self, specs, on_finished):
+    def run(self, job_specs, on_finished):
         pool = concurrent.futures.ThreadPoolExecutor(max_workers=max(1, self.jobs))
         try:
-            futures = [pool.submit(self._run_one, spec) for spec in specs]
+            futures = [pool.submit(self._run_one, job) for job in job_specs]
             for future in concurrent.futures.as_completed(futures):
                 outcome = future.result()
                 if outcome is not None:
@@ -91,20 +91,20 @@ class LocalRunner:
                 process.kill()
                 process.wait()
 
-    def _run_one(self, spec):
+    def _run_one(self, job):
         with self._lock:
             if self._cancelled:
                 return None
-            directory = prepare_directory(self.workdir, spec)
-            process = subprocess.Popen([self.binary, *spec.args], cwd=directory,
+            directory = prepare_directory(self.workdir, job)
+            process = subprocess.Popen([self.binary, *job.args], cwd=directory,
                                        stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                        stderr=subprocess.PIPE)
-            self._running[spec.name] = process
+            self._running[job.name] = process
         try:
             stdout, stderr = process.communicate()
         finally:
             with self._lock:
-                self._running.pop(spec.name, None)
-        return JobOutcome(spec=spec, directory=directory, returncode=process.returncode,
+                self._running.pop(job.name, None)
+        return JobOutcome(job=job, directory=directory, returncode=process.returncode,
                           console=stdout.decode("utf-8", "surrogateescape"),
                           stderr=stderr.decode("utf-8", "surrogateescape"))

@@ -78,7 +78,7 @@ class SlurmOptions:
 
 @dataclasses.dataclass
 class _Task:
-    spec: object
+    job: object
     directory: pathlib.Path
     job_id: str = ""
     task_id: int = 0
@@ -103,14 +103,14 @@ class SlurmRunner:
         self.submission = None
         self.cancelled = False
 
-    def run(self, specs, on_finished):
-        specs = list(specs)
-        if not specs:
+    def run(self, job_specs, on_finished):
+        job_specs = list(job_specs)
+        if not job_specs:
             return
         submission = self.submission = self._new_submission_directory()
-        tasks = [_Task(spec, self._prepare_job_directory(spec)) for spec in specs]
+        tasks = [_Task(job, self._prepare_job_directory(job)) for job in job_specs]
         task_list = submission / "tasks"
-        task_list.write_text("".join(shlex.join([str(task.directory), *task.spec.args]) + "\n"
+        task_list.write_text("".join(shlex.join([str(task.directory), *task.job.args]) + "\n"
                                      for task in tasks))
         script = submission / "task.sh"
         script.write_text(TASK_SCRIPT.format(
@@ -155,8 +155,8 @@ class SlurmRunner:
         self.job_name = f"gorvan-plan-{stamp}"
         return submission
 
-    def _prepare_job_directory(self, spec):
-        directory = self.options.workdir / spec.name
+    def _prepare_job_directory(self, job):
+        directory = self.options.workdir / job.name
         if directory.exists():
             if not (directory / MARKER).exists():
                 raise slurm_commands.SlurmError(
@@ -164,7 +164,7 @@ class SlurmRunner:
             shutil.rmtree(directory)
         directory.mkdir(parents=True)
         (directory / MARKER).write_text("")
-        write_parameter_file(directory, spec.parameter_text)
+        write_parameter_file(directory, job.parameter_text)
         return directory
 
     def _submit(self, tasks, script, logs):
@@ -208,7 +208,7 @@ class SlurmRunner:
                     if outcome.returncode != 0:
                         all_succeeded = False
                         # Said at once: a cluster sweep may have hours still to go.
-                        print(f"gorvan-plan: job {task.spec.name}: "
+                        print(f"gorvan-plan: job {task.job.name}: "
                               f"{outcome.stderr.splitlines()[-1]}", file=self.log, flush=True)
                     on_finished(outcome)
         return all_succeeded and not waiting
@@ -239,7 +239,7 @@ class SlurmRunner:
             # The state comes last: callers show the end of a failed job's text.
             stderr += (f"last lines of the Slurm log {log}:\n{_tail(log)}"
                        f"Slurm task {task.slurm_name} ended {state} ({recorded})\n")
-        return JobOutcome(spec=task.spec, directory=task.directory,
+        return JobOutcome(job=task.job, directory=task.directory,
                           returncode=NO_EXIT_CODE if exit_code is None else exit_code,
                           console=_read_text(task.directory / STDOUT_FILE), stderr=stderr)
 

@@ -35,8 +35,8 @@ class Sweep:
         self.collector = collect.Collector(plans, null_plans, args.seed, args.shards,
                                            args.null_check, power_done, null_done,
                                            self.row_done, self.null_done)
-        self.jobs = self.collector.jobs(args.threads)     # (spec, design) still to run
-        self.designs = {spec.name: design for spec, design in self.jobs}
+        self.jobs = self.collector.jobs(args.threads)     # (job, design) still to run
+        self.designs = {job.name: design for job, design in self.jobs}
         self.progress = None
 
     def row_done(self, plan, row):
@@ -51,7 +51,7 @@ class Sweep:
                                     columns)
 
     def job_finished(self, outcome):
-        self.progress.job_done(self.designs[outcome.spec.name])
+        self.progress.job_done(self.designs[outcome.job.name])
         self.collector.finished(outcome)
 
     def pairs(self):
@@ -75,9 +75,9 @@ def clean_up(workdir, made_workdir, jobs, collector, interrupted=False):
     """Removes what unfinished jobs left; failed jobs keep their folders, but
     not those that an interruption stopped."""
     keep = set(collector.failures) - (collector.stopped_jobs if interrupted else set())
-    for spec, _ in jobs:
-        directory = os.path.join(workdir, spec.name)
-        if os.path.isdir(directory) and spec.name not in keep:
+    for job, _ in jobs:
+        directory = os.path.join(workdir, job.name)
+        if os.path.isdir(directory) and job.name not in keep:
             shutil.rmtree(directory, ignore_errors=True)
     if made_workdir:
         try:
