@@ -29,7 +29,7 @@ sys.path.insert(0, TOOLS)
 import slurm_test_cluster  # noqa: E402
 from gorvan_plan import slurm_commands, slurm_runner  # noqa: E402
 from gorvan_plan.runners import JobSpec  # noqa: E402
-from gorvan_plan_test import tiny  # noqa: E402
+from gorvan_plan_test import ScratchDirCase  # noqa: E402
 
 BINARY = os.environ.get("GORVAN_BINARY", "")
 IN_CI = os.environ.get("CI") == "true"
@@ -179,25 +179,11 @@ class TaskEnd(unittest.TestCase):
 
 
 @unittest.skipIf(NO_CLUSTER and not IN_CI, NO_CLUSTER)
-class SlurmSweep(unittest.TestCase):
+class SlurmSweep(ScratchDirCase):
     @classmethod
     def setUpClass(cls):
         start_cluster()
         cls.addClassCleanup(cluster.stop)
-
-    def setUp(self):
-        self.scratch = tempfile.TemporaryDirectory(prefix="gorvan-plan-slurm-test-")
-        self.dir = self.scratch.name
-        self.base = self.write("BASE.IN", tiny())
-
-    def tearDown(self):
-        self.scratch.cleanup()
-
-    def write(self, name, text):
-        path = os.path.join(self.dir, name)
-        with open(path, "w") as file:
-            file.write(text)
-        return path
 
     def command(self, csv_name, *args, binary=BINARY):
         return [TOOL, self.base, "--binary", binary, "--csv", os.path.join(self.dir, csv_name),

@@ -284,16 +284,13 @@ def png_dpi(path):
     return 0
 
 
-class Sweeps(unittest.TestCase):
-    """Whole sweeps through the command line, with the real program."""
+class ScratchDirCase(unittest.TestCase):
+    """A scratch directory per test, holding the tiny base design BASE.IN."""
 
     def setUp(self):
-        if not (BINARY and os.access(BINARY, os.X_OK)):
-            self.fail("set GORVAN_BINARY to the built gorvan program")
         self.scratch = tempfile.TemporaryDirectory(prefix="gorvan-plan-test-")
         self.dir = self.scratch.name
         self.base = self.write("BASE.IN", tiny())
-        self.csv = os.path.join(self.dir, "plan.csv")
 
     def tearDown(self):
         self.scratch.cleanup()
@@ -303,6 +300,16 @@ class Sweeps(unittest.TestCase):
         with open(path, "w") as file:
             file.write(text)
         return path
+
+
+class Sweeps(ScratchDirCase):
+    """Whole sweeps through the command line, with the real program."""
+
+    def setUp(self):
+        if not (BINARY and os.access(BINARY, os.X_OK)):
+            self.fail("set GORVAN_BINARY to the built gorvan program")
+        super().setUp()
+        self.csv = os.path.join(self.dir, "plan.csv")
 
     def tool(self, *args, base=None, env=None):
         return subprocess.run([TOOL, base or self.base, "--binary", BINARY, "--csv", self.csv,
