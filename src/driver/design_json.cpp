@@ -1,12 +1,12 @@
 #include "driver/design_json.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
 
 #include "report/final_results.h"
+#include "textio/number_format.h"
 
 namespace gorvan {
 namespace {
@@ -74,9 +74,7 @@ std::string Quoted(std::string_view text) {
 // for values that are not finite, so those are null.
 std::string Number(double value) {
   if (!std::isfinite(value)) return "null";
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
+  return ShortestText(value);
 }
 
 std::string Line(const SourcePlace& place) {

@@ -1,12 +1,12 @@
 #include "input/parameter_checks.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <string_view>
 
 #include "input/read_infile.h"
+#include "textio/number_format.h"
 
 namespace gorvan {
 namespace {
@@ -27,15 +27,6 @@ std::string LinesText(int first, int last) {
   if (first == last) return LineText(first);
   return "lines " + std::to_string(first) + " to " + std::to_string(last) + " of " +
          kParameterFileName;
-}
-
-// The shortest text that reads back as the same double.
-std::string DoubleText(double value) {
-  if (std::isnan(value)) return "NaN";
-  if (std::isinf(value)) return value < 0 ? "-Inf" : "Inf";
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
 }
 
 std::string Complaint(std::string_view what, std::string_view value, const SourcePlace& place,
@@ -159,7 +150,7 @@ Reason BadFrequency(const State& s, const ParameterSource& src) {
       if (frequency >= 0.0 && frequency <= 1.0) continue;  // NaN fails too
       return Complaint(
           "Frequency of allele " + std::to_string(allele) + " at Locus " + std::to_string(locus),
-          DoubleText(frequency), src.BASEPOP[locus][allele], "it must lie between 0 and 1");
+          ShortestText(frequency), src.BASEPOP[locus][allele], "it must lie between 0 and 1");
     }
   }
   return std::nullopt;

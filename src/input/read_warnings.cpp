@@ -1,10 +1,10 @@
 #include "input/read_warnings.h"
 
-#include <charconv>
 #include <cmath>
 #include <string>
 
 #include "input/read_infile.h"
+#include "textio/number_format.h"
 #include "textio/token_reader.h"
 
 namespace gorvan {
@@ -40,14 +40,6 @@ int LineEndsIn(std::string_view text) {
     if (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')) ++ends;
   }
   return ends;
-}
-
-std::string ShortestText(double value) {
-  if (std::isnan(value)) return "NaN";
-  if (std::isinf(value)) return value < 0 ? "-Inf" : "Inf";
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
 }
 
 }  // namespace

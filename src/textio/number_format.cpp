@@ -1,5 +1,6 @@
 #include "textio/number_format.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -54,6 +55,14 @@ std::string FormatReal(Extended value, int width, int decimals) {
     text.append(digits, digits.size() - static_cast<size_t>(decimals), std::string::npos);
   }
   return PadLeft(text, width);
+}
+
+std::string ShortestText(double value) {
+  if (std::isnan(value)) return "NaN";
+  if (std::isinf(value)) return value < 0 ? "-Inf" : "Inf";
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
 }
 
 }  // namespace gorvan

@@ -24,4 +24,8 @@ std::string FormatInt(int64_t value, int width);
 // and "-Inf" (the program never means to write them).
 std::string FormatReal(Extended value, int width, int decimals);
 
+// The shortest text that reads back as the same double, for messages about
+// a value as it was read; NaN and infinities as "NaN", "Inf" and "-Inf".
+std::string ShortestText(double value);
+
 }  // namespace gorvan
