@@ -4,6 +4,7 @@
 
 #include "stats/chisquare/tail/gammq.h"
 #include "stats/chisquare/tail/pause.h"
+#include "stats/table/locus_table.h"
 #include "textio/checked_math.h"
 
 namespace gorvan {
@@ -15,11 +16,7 @@ namespace {
 int32_t AllelesInPooledSamples(const State& s) {
   int32_t present = 0;
   for (int allele = 1; allele <= s.ALLELES_PER_LOCUS[s.J]; ++allele) {
-    int32_t pooled = 0;
-    for (int pop = 1; pop <= s.NUMBPOPS; ++pop) {
-      pooled = CheckedAdd(pooled, s.ALL_POPS_ACOUNT[pop][s.J][allele]);
-    }
-    if (pooled > 0) present = CheckedAdd(present, 1);
+    if (PooledCount(s, s.J, allele) > 0) present = CheckedAdd(present, 1);
   }
   return present;
 }
