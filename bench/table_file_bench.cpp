@@ -13,7 +13,7 @@
 #include "state/state.h"
 #include "stats/chisquare/chisquare.h"
 #include "stats/fisher/fisher_input.h"
-#include "stats/table/locus_tests.h"
+#include "stats/locus/locus_analysis.h"
 #include "testing/scoped_work_dir.h"
 #include "testing/test_state.h"
 

@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  }()}),
     [](const testing::TestParamInfo<AcceptedCase>& info) { return std::string(info.param.name); });
 
-// ---- Files read as specified, with a warning on standard error ----
+// ---- Files read as always, with a warning on standard error ----
 
 // What is probably a mistake is read exactly as before, and standard error
 // says what was ignored, with its line; a label where a number might stand
@@ -165,7 +165,7 @@ void PrintTo(const NoticedCase& c, std::ostream* out) { *out << c.name; }
 
 class NoticedInputTest : public testing::TestWithParam<NoticedCase> {};
 
-TEST_P(NoticedInputTest, RunsAsSpecifiedAndSaysWhatWasIgnored) {
+TEST_P(NoticedInputTest, RunsAsWrittenAndSaysWhatWasIgnored) {
   const NoticedCase& c = GetParam();
   ScratchDir dir, reference;
   const RunResult run = RunText(dir, c.text);

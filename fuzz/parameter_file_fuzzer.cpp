@@ -10,14 +10,14 @@
 #include <sstream>
 #include <string>
 
+#include "base/program_stop.h"
+#include "base/runtime_error.h"
 #include "driver/program.h"
 #include "fuzz_support.h"
 #include "input/read_infile.h"
 #include "report/terminal_console.h"
 #include "state/state.h"
 #include "testing/scoped_work_dir.h"
-#include "textio/program_stop.h"
-#include "textio/runtime_error.h"
 
 namespace {
 

@@ -11,17 +11,17 @@
 #include <sstream>
 #include <string>
 
+#include "base/program_stop.h"
+#include "base/runtime_error.h"
 #include "fuzz_support.h"
 #include "report/terminal_console.h"
 #include "state/state.h"
 #include "stats/chisquare/chisquare.h"
 #include "stats/fisher/fisher_chain.h"
 #include "stats/fisher/fisher_input.h"
-#include "stats/table/locus_tests.h"
+#include "stats/locus/locus_analysis.h"
 #include "stats/table/table_file.h"
 #include "testing/scoped_work_dir.h"
-#include "textio/program_stop.h"
-#include "textio/runtime_error.h"
 
 namespace {
 

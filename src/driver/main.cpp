@@ -5,18 +5,18 @@
 #include <optional>
 #include <unistd.h>
 
-#include "driver/build_info.h"
-#include "driver/check_design.h"
-#include "driver/command_line.h"
-#include "driver/fault_guard.h"
-#include "driver/job_lock.h"
-#include "driver/processors.h"
+#include "base/program_stop.h"
+#include "base/runtime_error.h"
+#include "driver/command_line/build_info.h"
+#include "driver/command_line/check_design.h"
+#include "driver/command_line/command_line.h"
+#include "driver/job/fault_guard.h"
+#include "driver/job/job_lock.h"
+#include "driver/job/processors.h"
 #include "driver/program.h"
 #include "report/terminal_console.h"
 #include "state/state.h"
 #include "textio/file_size_signal.h"
-#include "textio/program_stop.h"
-#include "textio/runtime_error.h"
 
 namespace gorvan {
 namespace {

@@ -3,21 +3,21 @@
 #include <memory>
 #include <string>
 
-#include "driver/job_notes.h"
-#include "driver/output_preflight.h"
+#include "driver/job/job_notes.h"
+#include "driver/job/output_preflight.h"
+#include "driver/job/read_parameters.h"
 #include "driver/pipeline/threaded_runs.h"
-#include "driver/read_parameters.h"
-#include "driver/run_steps.h"
+#include "driver/run_loop/run_steps.h"
 #include "input/parameter_source.h"
 #include "model/random_source.h"
+#include "report/combined_results_file.h"
 #include "report/detail_files.h"
 #include "report/final_results.h"
 #include "report/fst_file.h"
-#include "report/locus_test_file.h"
+#include "report/locus_results_file.h"
 #include "report/main_report.h"
 #include "report/output_file_names.h"
 #include "report/population_files.h"
-#include "report/sumtest_file.h"
 #include "report/timer.h"
 #include "stats/table/table_file.h"
 

@@ -6,7 +6,7 @@
 #include <iostream>
 #include <optional>
 
-#include "driver/run_watch.h"
+#include "driver/run_loop/run_watch.h"
 #include "state/state.h"
 
 namespace gorvan {

@@ -4,13 +4,13 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/checked_math.h"
+#include "base/program_stop.h"
 #include "input/parameter_checks.h"
 #include "input/parameter_source.h"
 #include "input/read_warnings.h"
 #include "input/stop_messages.h"
 #include "state/capacity_check.h"
-#include "textio/checked_math.h"
-#include "textio/program_stop.h"
 
 namespace gorvan {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/runtime_error.h"
 #include "testing/parameter_file_test_support.h"
-#include "textio/runtime_error.h"
 
 namespace gorvan {
 namespace {

@@ -5,11 +5,11 @@
 
 #include <algorithm>
 
+#include "base/checked_math.h"
 #include "model/fst.h"
 #include "model/gene_drawing.h"
 #include "model/gene_drawing_fast.h"
 #include "model/random_source.h"
-#include "textio/checked_math.h"
 
 namespace gorvan {
 namespace {

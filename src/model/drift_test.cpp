@@ -25,15 +25,8 @@ class DriftTest : public StateFixture {
   // `diploids` to draw from every population.
   static void SetUpModel(State& s, int pops, int loci, std::initializer_list<double> base,
                          int diploids) {
-    s.NUMBPOPS = static_cast<int16_t>(pops);
-    s.NUMBLOCI = static_cast<int16_t>(loci);
-    for (int l = 1; l <= loci; ++l) {
-      int a = 0;
-      for (double f : base) s.BASEPOP[l][++a] = f;
-      s.ALLELES_PER_LOCUS[l] = static_cast<int16_t>(a);
-    }
-    for (int p = 1; p <= kMaxPops; ++p)
-      s.NUMB_DIPLOIDS_TO_SAMPLE[p] = static_cast<int16_t>(diploids);
+    UseSmallDesign(s, pops, std::vector<std::vector<double>>(static_cast<size_t>(loci), base),
+                   diploids);
   }
 
   static int LocusTotal(const State& s, int pop, int locus) {

@@ -1,6 +1,6 @@
 #include "model/gene_assignment.h"
 
-#include <algorithm>
+#include "base/internal_check.h"
 
 namespace gorvan {
 
@@ -12,7 +12,8 @@ int AlleleBeyondTheLastSum(const double (&frequency)[kMaxAlleles + 1], int allel
 }
 
 int AssignGene(const double (&frequency)[kMaxAlleles + 1], int allele_count, Extended draw) {
-  allele_count = std::clamp(allele_count, 0, kMaxAlleles);
+  // The capacity check after reading keeps every locus within the array.
+  Check(allele_count >= 0 && allele_count <= kMaxAlleles, "allele count beyond the capacity");
   // Summed from allele 1 in extended precision: the rounding of each partial
   // sum decides the draws that fall on or near a boundary.
   Extended cumulative = 0;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/internal_check.h"
+
 namespace gorvan {
 namespace {
 
@@ -76,12 +78,13 @@ TEST(AssignGeneTest, LocusWithoutAllelesPlacesNothing) {
   EXPECT_EQ(Assign(empty, 0.5L), 0);
 }
 
-TEST(AssignGeneTest, AlleleCountIsHeldToTheCapacity) {
-  // Every frequency slot is 0, so a draw above 0 runs past all of them; it
-  // must land on the last slot of the array and read nothing beyond.
+TEST(AssignGeneTest, AlleleCountBeyondTheCapacityIsAnInternalFault) {
+  // The capacity check after reading lets no such count through; were one to
+  // come, the job must stop rather than read beyond the array.
   double frequency[kMaxAlleles + 1] = {};
-  EXPECT_EQ(AssignGene(frequency, 70, 0.5L), kMaxAlleles);
-  EXPECT_EQ(AssignGene(frequency, -4, 0.5L), 0);
+  EXPECT_THROW(AssignGene(frequency, kMaxAlleles + 1, 0.5L), InternalError);
+  EXPECT_THROW(AssignGene(frequency, -4, 0.5L), InternalError);
+  EXPECT_EQ(AssignGene(frequency, kMaxAlleles, 0.5L), kMaxAlleles);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include "model/gene_drawing.h"
 
+#include "base/checked_math.h"
 #include "model/gene_assignment.h"
 #include "model/random_source.h"
-#include "textio/checked_math.h"
 
 namespace gorvan {
 

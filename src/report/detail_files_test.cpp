@@ -6,13 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include "base/runtime_error.h"
 #include "report/fst_file.h"
-#include "report/locus_test_file.h"
+#include "report/locus_results_file.h"
 #include "report/output_file_names.h"
 #include "report/population_files.h"
 #include "testing/scoped_work_dir.h"
 #include "testing/state_fixture.h"
-#include "textio/runtime_error.h"
 
 namespace gorvan {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "textio/checked_math.h"
-#include "textio/rounding.h"
+#include "base/checked_math.h"
+#include "base/rounding.h"
 
 namespace gorvan {
 

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
+#include "base/extended.h"
 #include "report/timer.h"
-#include "textio/extended.h"
 
 namespace gorvan {
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string>
 
-#include "textio/checked_math.h"
+#include "base/checked_math.h"
 #include "textio/number_format.h"
 
 namespace gorvan {

@@ -1,6 +1,6 @@
 #include "state/capacity_check.h"
 
-#include "textio/internal_check.h"
+#include "base/internal_check.h"
 
 namespace gorvan {
 

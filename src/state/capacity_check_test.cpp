@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/internal_check.h"
 #include "testing/state_fixture.h"
-#include "textio/internal_check.h"
 
 namespace gorvan {
 namespace {

@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <string>
 
+#include "base/extended.h"
 #include "state/mersenne_state.h"
 #include "textio/console.h"
-#include "textio/extended.h"
 #include "textio/text_file.h"
 
 namespace gorvan {

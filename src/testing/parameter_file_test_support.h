@@ -11,11 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include "base/program_stop.h"
 #include "input/read_infile.h"
 #include "report/terminal_console.h"
 #include "state/state.h"
 #include "testing/scoped_work_dir.h"
-#include "textio/program_stop.h"
 
 namespace gorvan::testing {
 

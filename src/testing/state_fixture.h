@@ -1,5 +1,5 @@
-// A fresh state record whose console writes into a string, for the tests of
-// every procedure that takes the state.
+// The GoogleTest fixture of every test of a procedure that takes the state:
+// one TestState, with its parts under the names the tests use.
 #pragma once
 
 #include <memory>
@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include "report/terminal_console.h"
 #include "state/state.h"
 #include "testing/test_state.h"
 
@@ -17,12 +16,13 @@ namespace gorvan {
 class StateFixture : public ::testing::Test {
  protected:
   // Everything written on the console so far.
-  std::string ConsoleText() const { return console_out_.str(); }
+  std::string ConsoleText() const { return test_state_.console_out.str(); }
 
-  std::ostringstream console_out_;
-  std::istringstream console_in_;
-  TerminalConsole console_{console_out_, console_in_, false};
-  std::unique_ptr<State> s_ = std::make_unique<State>(console_);
+  TestState test_state_;
+  std::ostringstream& console_out_ = test_state_.console_out;
+  std::istringstream& console_in_ = test_state_.console_in;
+  TerminalConsole& console_ = test_state_.console;
+  std::unique_ptr<State>& s_ = test_state_.s;
 };
 
 }  // namespace gorvan

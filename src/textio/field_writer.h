@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "textio/extended.h"
+#include "base/extended.h"
 
 namespace gorvan {
 

@@ -6,8 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/runtime_error.h"
 #include "textio/fresh_file.h"
-#include "textio/runtime_error.h"
 
 namespace gorvan {
 namespace {

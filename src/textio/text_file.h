@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "textio/extended.h"
+#include "base/extended.h"
 #include "textio/field_writer.h"
 #include "textio/token_reader.h"
 

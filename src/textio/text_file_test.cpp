@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/runtime_error.h"
 #include "testing/scoped_work_dir.h"
-#include "textio/runtime_error.h"
 
 namespace gorvan {
 namespace {

@@ -45,7 +45,22 @@ size_t SkipDigits(std::string_view s, size_t i) {
 
 }  // namespace
 
+std::optional<int64_t> ParseDecimal(std::string_view text, int64_t least, int64_t most) {
+  const bool negative = !text.empty() && text[0] == '-';
+  if (!text.empty() && (text[0] == '+' || text[0] == '-')) text.remove_prefix(1);
+  // The largest magnitude the sign allows, so that the digits never overflow.
+  const uint64_t limit = negative ? (least < 0 ? uint64_t{0} - static_cast<uint64_t>(least) : 0)
+                                  : (most > 0 ? static_cast<uint64_t>(most) : 0);
+  uint64_t magnitude = 0;
+  if (!ParseDigits(text, 10, limit, &magnitude)) return std::nullopt;
+  const int64_t value =
+      negative ? static_cast<int64_t>(uint64_t{0} - magnitude) : static_cast<int64_t>(magnitude);
+  if (value < least || value > most) return std::nullopt;
+  return value;
+}
+
 bool ParseIntToken(std::string_view token, int32_t* value) {
+  const std::string_view whole = token;
   bool negative = false;
   if (!token.empty() && (token[0] == '+' || token[0] == '-')) {
     negative = token[0] == '-';
@@ -67,10 +82,9 @@ bool ParseIntToken(std::string_view token, int32_t* value) {
   }
   uint64_t magnitude = 0;
   if (base == 10) {
-    const uint64_t limit = negative ? 2147483648ull : 2147483647ull;
-    if (!ParseDigits(token, 10, limit, &magnitude)) return false;
-    *value = static_cast<int32_t>(negative ? -static_cast<int64_t>(magnitude)
-                                           : static_cast<int64_t>(magnitude));
+    const std::optional<int64_t> decimal = ParseDecimal(whole, INT32_MIN, INT32_MAX);
+    if (!decimal) return false;
+    *value = static_cast<int32_t>(*decimal);
     return true;
   }
   if (!ParseDigits(token, base, 0xFFFFFFFFull, &magnitude)) return false;

@@ -4,10 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "textio/extended.h"
+#include "base/extended.h"
 
 namespace gorvan {
 
@@ -72,6 +73,11 @@ class TokenReader {
 
 // The parsers behind ReadInt / ReadReal, for a token already cut out.
 bool ParseIntToken(std::string_view token, int32_t* value);
+
+// A decimal integer: an optional sign and at least one digit, nothing else,
+// from `least` to `most`; nullopt for any other text. Read here for the
+// parameter file's tokens and on the command line alike.
+std::optional<int64_t> ParseDecimal(std::string_view text, int64_t least, int64_t most);
 bool ParseRealToken(std::string_view token, Extended* value);
 
 }  // namespace gorvan

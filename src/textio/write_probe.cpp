@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "textio/runtime_error.h"
+#include "base/runtime_error.h"
 
 namespace gorvan {
 namespace {

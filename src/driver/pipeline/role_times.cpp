@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "driver/job/job_notes.h"
+
 namespace gorvan {
 
 double ThreadCpuSeconds() {
@@ -12,13 +14,15 @@ double ThreadCpuSeconds() {
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-void ShowRoleTimes(const RoleTimes& times) {
+void ShowRoleTimes(const RoleTimes& times, std::ostream& notes) {
   if (std::getenv("GORVAN_PIPELINE_TIMES") == nullptr) return;
   double workers = 0;
   for (double worker : times.workers) workers += worker;
-  std::fprintf(stderr,
-               "gorvan: processor seconds: producer %.3f, writer %.3f, %zu test threads %.3f\n",
-               times.producer, times.writer, times.workers.size(), workers);
+  char text[160];
+  std::snprintf(text, sizeof text,
+                "processor seconds: producer %.3f, writer %.3f, %zu test threads %.3f",
+                times.producer, times.writer, times.workers.size(), workers);
+  WriteNote(notes, text);
 }
 
 }  // namespace gorvan

@@ -4,6 +4,7 @@
 // GORVAN_PIPELINE_TIMES; the job's output is not touched.
 #pragma once
 
+#include <ostream>
 #include <vector>
 
 namespace gorvan {
@@ -18,6 +19,6 @@ struct RoleTimes {
   std::vector<double> workers;
 };
 
-void ShowRoleTimes(const RoleTimes& times);
+void ShowRoleTimes(const RoleTimes& times, std::ostream& notes);
 
 }  // namespace gorvan

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "state/state.h"
+#include "stats/locus/table_analysis.h"
 #include "stats/table/locus_table.h"
-#include "stats/table/locus_table_tests.h"
 #include "textio/recorded_console.h"
 
 namespace gorvan {

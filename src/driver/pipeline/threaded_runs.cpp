@@ -1,16 +1,17 @@
 #include "driver/pipeline/threaded_runs.h"
 
-#include <cstdio>
 #include <memory>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
 
+#include "base/internal_check.h"
+#include "driver/job/job_notes.h"
 #include "driver/pipeline/role_times.h"
 #include "driver/pipeline/run_queue.h"
 #include "driver/pipeline/run_record.h"
-#include "driver/run_steps.h"
-#include "textio/internal_check.h"
+#include "driver/run_loop/run_steps.h"
 
 namespace gorvan {
 namespace {
@@ -176,8 +177,9 @@ void MakeAllRunsThreaded(State& s, int threads, RunWatch& watch) {
       // The system allows no more threads: the results are the same with
       // fewer, so the job goes on with those there are.
       if (k == 0) throw;
-      std::fprintf(stderr, "gorvan: only %zu of %zu test threads could be started\n", k,
-                   times.workers.size());
+      WriteNote(watch.notes, "only " + std::to_string(k) + " of " +
+                                 std::to_string(times.workers.size()) +
+                                 " test threads could be started");
       times.workers.resize(k);
       break;
     }
@@ -186,7 +188,7 @@ void MakeAllRunsThreaded(State& s, int threads, RunWatch& watch) {
   WriteRuns(s, queue, watch);
   times.writer = ThreadCpuSeconds() - writer_start;
   crew.StopAndJoin();
-  ShowRoleTimes(times);
+  ShowRoleTimes(times, watch.notes);
 }
 
 }  // namespace gorvan

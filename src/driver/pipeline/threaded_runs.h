@@ -14,7 +14,7 @@
 // file is not used.
 #pragma once
 
-#include "driver/run_watch.h"
+#include "driver/run_loop/run_watch.h"
 #include "state/state.h"
 
 namespace gorvan {

@@ -13,17 +13,17 @@
 
 #include <gtest/gtest.h>
 
+#include "base/program_stop.h"
+#include "base/runtime_error.h"
 #include "driver/program.h"
 #include "model/random_source.h"
+#include "report/combined_results_file.h"
 #include "report/fst_file.h"
-#include "report/locus_test_file.h"
+#include "report/locus_results_file.h"
 #include "report/output_file_names.h"
 #include "report/population_files.h"
-#include "report/sumtest_file.h"
 #include "testing/scoped_work_dir.h"
 #include "testing/state_fixture.h"
-#include "textio/program_stop.h"
-#include "textio/runtime_error.h"
 
 namespace gorvan {
 namespace {
@@ -42,21 +42,12 @@ void SetDesign(State& s, std::initializer_list<int16_t> sample_sizes) {
   s.ITER3 = 20;
   s.RUN_CHI2 = 1;
   s.RUN_FISHER = 1;
-  s.NUMBLOCI = 2;
-  s.NUMBPOPS = static_cast<int16_t>(sample_sizes.size());
+  UseSmallDesign(s, static_cast<int>(sample_sizes.size()), {{0.5, 0.5}, {0.3, 0.3, 0.4}}, 0);
   s.DRIFT_SIZE = 10;
   s.STOP_T = 2;
   int16_t pop = 1;
   for (int16_t size : sample_sizes) s.SAMPLESIZE[pop++] = size;
   s.STOP_RUNS = 6;
-  s.ALLELES_PER_LOCUS[1] = 2;
-  s.BASEPOP[1][1] = 0.5;
-  s.BASEPOP[1][2] = 0.5;
-  s.ALLELES_PER_LOCUS[2] = 3;
-  s.BASEPOP[2][1] = 0.3;
-  s.BASEPOP[2][2] = 0.3;
-  s.BASEPOP[2][3] = 0.4;
-  s.STARTNUMBALLELES = 5;
 }
 
 JobOutcome RunJob(std::initializer_list<int16_t> sample_sizes, int threads) {

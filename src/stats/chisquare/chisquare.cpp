@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "base/program_stop.h"
 #include "stats/chisquare/cntab1.h"
 #include "stats/table/table_file.h"
-#include "textio/program_stop.h"
 
 namespace gorvan {
 namespace {

@@ -5,20 +5,19 @@
 #include <cstdlib>
 #include <memory>
 #include <sstream>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "base/internal_check.h"
+#include "base/program_stop.h"
+#include "base/runtime_error.h"
 #include "stats/chisquare/cntab1.h"
 #include "testing/scoped_work_dir.h"
 #include "testing/state_fixture.h"
-#include "textio/internal_check.h"
 #include "textio/number_format.h"
-#include "textio/program_stop.h"
-#include "textio/runtime_error.h"
 
 namespace gorvan {
 namespace {

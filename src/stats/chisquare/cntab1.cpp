@@ -3,12 +3,11 @@
 // the degrees of freedom.
 #include "stats/chisquare/cntab1.h"
 
-#include <stdexcept>
 #include <string>
 
+#include "base/checked_math.h"
+#include "base/internal_check.h"
 #include "stats/chisquare/tail/gammq.h"
-#include "textio/checked_math.h"
-#include "textio/internal_check.h"
 
 namespace gorvan {
 namespace {

@@ -2,12 +2,24 @@
 
 #include <cmath>
 
+#include "base/checked_math.h"
 #include "stats/chisquare/tail/gammq.h"
 #include "stats/chisquare/tail/pause.h"
 #include "stats/table/locus_table.h"
-#include "textio/checked_math.h"
 
 namespace gorvan {
+
+void TakeOverLocusResults(State& s) {
+  if (s.RUN_CHI2 == 1) {
+    s.CHI2 = s.CHISQ;
+    s.CHI2_DF = static_cast<int32_t>(s.DF);
+    s.CHI2_P = s.PROB;
+  }
+  if (s.RUN_FISHER == 1) {
+    s.GEXACT_P = s.HM;
+    s.SE = s.HECA;
+  }
+}
 namespace {
 
 // The alleles of locus J found in the pooled samples of the run, that is the

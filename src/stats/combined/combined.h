@@ -19,6 +19,12 @@ struct CombinedTests {
   Extended XGEXACT = 0;  // P of Fisher's combination
 };
 
+// Reads the test switches and the results the tests left for locus J
+// (CHISQ, DF, PROB; HM, HECA); writes them into CHI2, CHI2_DF (the whole
+// part of DF, cut toward zero), CHI2_P, GEXACT_P and SE. A test that is off
+// leaves its copies as they were. Done for every locus, fixed ones too.
+void TakeOverLocusResults(State& s);
+
 // Reads nothing; writes the per-run sums (SUM_CHI2, SUM_CHI2_DF,
 // SUM_LN_GEXACT_P, NUMB_NONFIXED_LOCI, NUMB_ALLELES) as zero.
 void CLEAR_SUM_P_CHI2_DF(State& s);

@@ -1,6 +1,6 @@
 #include "stats/combined/significance_tallies.h"
 
-#include "textio/checked_math.h"
+#include "base/checked_math.h"
 
 namespace gorvan {
 namespace {

@@ -4,8 +4,8 @@
 // fixed in the samples (class 3).
 #pragma once
 
+#include "base/extended.h"
 #include "state/state.h"
-#include "textio/extended.h"
 
 namespace gorvan {
 

@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/runtime_error.h"
 #include "testing/state_fixture.h"
-#include "textio/runtime_error.h"
 
 namespace gorvan {
 namespace {

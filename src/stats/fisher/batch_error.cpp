@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "textio/checked_math.h"
+#include "base/checked_math.h"
 
 namespace gorvan {
 

@@ -1,7 +1,7 @@
 #include "stats/fisher/fisher.h"
 
+#include "base/program_stop.h"
 #include "stats/fisher/fisher_chain_fast.h"
-#include "textio/program_stop.h"
 
 namespace gorvan {
 namespace {

@@ -1,11 +1,10 @@
 #include "stats/fisher/fisher_chain.h"
 
 #include <cmath>
-#include <stdexcept>
 
+#include "base/checked_math.h"
+#include "base/internal_check.h"
 #include "stats/fisher/batch_error.h"
-#include "textio/checked_math.h"
-#include "textio/internal_check.h"
 
 namespace gorvan {
 namespace {

@@ -11,9 +11,9 @@
 
 #include <cstdint>
 
+#include "base/extended.h"
 #include "stats/fisher/fisher_input.h"
 #include "stats/fisher/universal_rng.h"
-#include "textio/extended.h"
 
 namespace gorvan {
 

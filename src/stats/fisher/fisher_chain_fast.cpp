@@ -5,13 +5,12 @@
 #include <cstring>
 #include <limits>
 #include <memory>
-#include <stdexcept>
 
+#include "base/internal_check.h"
 #include "stats/fisher/batch_error.h"
 #include "stats/fisher/internal/fisher_chain_log_table.h"
 #include "stats/fisher/internal/fisher_chain_walk.h"
 #include "stats/fisher/internal/universal_rng_block.h"
-#include "textio/internal_check.h"
 
 namespace gorvan {
 namespace {

@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/internal_check.h"
+#include "base/runtime_error.h"
 #include "testing/locus_test_support.h"
-#include "textio/internal_check.h"
-#include "textio/runtime_error.h"
 
 namespace gorvan {
 namespace {

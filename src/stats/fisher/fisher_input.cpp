@@ -1,8 +1,8 @@
 #include "stats/fisher/fisher_input.h"
 
+#include "base/checked_math.h"
+#include "base/program_stop.h"
 #include "stats/table/table_file.h"
-#include "textio/checked_math.h"
-#include "textio/program_stop.h"
 
 namespace gorvan {
 namespace {

@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include "base/program_stop.h"
+#include "base/runtime_error.h"
 #include "stats/fisher/fisher.h"
 #include "stats/fisher/fisher_chain.h"
 #include "testing/locus_test_support.h"
 #include "testing/scoped_work_dir.h"
-#include "textio/program_stop.h"
-#include "textio/runtime_error.h"
 
 namespace gorvan {
 namespace {

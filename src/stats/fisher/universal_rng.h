@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "textio/extended.h"
+#include "base/extended.h"
 
 namespace gorvan {
 

@@ -1,7 +1,7 @@
 #include "stats/table/locus_table.h"
 
+#include "base/checked_math.h"
 #include "model/random_source.h"
-#include "textio/checked_math.h"
 
 namespace gorvan {
 

@@ -1,7 +1,7 @@
 // The logarithm of the gamma function.
 #pragma once
 
-#include "textio/extended.h"
+#include "base/extended.h"
 
 namespace gorvan {
 

@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <limits>
 
+#include "base/rounding.h"
+#include "base/runtime_error.h"
 #include "stats/chisquare/tail/incomplete_gamma.h"
 #include "stats/chisquare/tail/wilson_hilferty.h"
-#include "textio/rounding.h"
-#include "textio/runtime_error.h"
 
 namespace gorvan {
 namespace {

@@ -3,8 +3,8 @@
 // 100 degrees of freedom, the Wilson-Hilferty normal approximation.
 #pragma once
 
+#include "base/extended.h"
 #include "stats/chisquare/tail/pause.h"
-#include "textio/extended.h"
 
 namespace gorvan {
 

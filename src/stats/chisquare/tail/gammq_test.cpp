@@ -7,12 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include "report/terminal_console.h"
+#include "base/runtime_error.h"
 #include "stats/chisquare/tail/gammln.h"
 #include "stats/chisquare/tail/incomplete_gamma.h"
 #include "stats/chisquare/tail/wilson_hilferty.h"
+#include "testing/test_state.h"
 #include "textio/number_format.h"
-#include "textio/runtime_error.h"
 
 namespace gorvan {
 namespace {
@@ -21,13 +21,13 @@ namespace {
 class Chi2ProbTest : public ::testing::Test {
  protected:
   void SetInput(const std::string& text) {
-    input_.str(text);
-    input_.clear();
+    terminal_.console_in.str(text);
+    terminal_.console_in.clear();
   }
-  std::string Output() const { return output_.str(); }
+  std::string Output() const { return terminal_.console_out.str(); }
   std::string UnreadInput() {
     std::string rest;
-    std::getline(input_, rest, '\0');
+    std::getline(terminal_.console_in, rest, '\0');
     return rest;
   }
   Pause& pause() { return pause_; }
@@ -35,10 +35,8 @@ class Chi2ProbTest : public ::testing::Test {
   Extended Q(Extended df, Extended chi) { return GAMMQ(df / 2, chi / 2, pause_); }
 
  private:
-  std::ostringstream output_;
-  std::istringstream input_;
-  TerminalConsole console_{output_, input_, false};
-  ConsolePause pause_{console_};
+  TestState terminal_;  // a terminal console on string streams
+  ConsolePause pause_{terminal_.console};
 };
 
 std::string FourDecimals(Extended p) { return FormatReal(p, 0, 4); }

@@ -2,8 +2,8 @@
 // X below A + 1, and its continued fraction above.
 #pragma once
 
+#include "base/extended.h"
 #include "stats/chisquare/tail/pause.h"
-#include "textio/extended.h"
 
 namespace gorvan {
 

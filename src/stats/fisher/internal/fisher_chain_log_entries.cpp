@@ -4,10 +4,9 @@
 #include <atomic>
 #include <cmath>
 #include <mutex>
-#include <stdexcept>
 
-#include "textio/extended.h"
-#include "textio/internal_check.h"
+#include "base/extended.h"
+#include "base/internal_check.h"
 
 namespace gorvan {
 namespace {

@@ -1,14 +1,13 @@
 #include "stats/fisher/internal/fisher_chain_log_entries.h"
 
 #include <cmath>
-#include <stdexcept>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "textio/extended.h"
-#include "textio/internal_check.h"
+#include "base/extended.h"
+#include "base/internal_check.h"
 
 namespace gorvan {
 namespace {

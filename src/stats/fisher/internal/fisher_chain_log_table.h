@@ -20,8 +20,8 @@
 
 #include <cstdint>
 
+#include "base/extended.h"
 #include "stats/fisher/fisher_input.h"
-#include "textio/extended.h"
 
 namespace gorvan {
 

@@ -2,12 +2,11 @@
 
 #include <cmath>
 #include <cstring>
-#include <stdexcept>
 #include <vector>
 
+#include "base/internal_check.h"
 #include "simd/vector_lanes.h"
 #include "stats/fisher/internal/universal_rng_seeding.h"
-#include "textio/internal_check.h"
 
 namespace gorvan {
 namespace {

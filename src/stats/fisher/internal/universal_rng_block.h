@@ -15,9 +15,9 @@
 
 #include <cstdint>
 
+#include "base/internal_check.h"
 #include "simd/cpu_features.h"
 #include "stats/fisher/universal_rng.h"
-#include "textio/internal_check.h"
 
 namespace gorvan {
 

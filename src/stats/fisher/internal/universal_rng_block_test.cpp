@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "textio/internal_check.h"
+#include "base/internal_check.h"
 
 namespace gorvan {
 namespace {

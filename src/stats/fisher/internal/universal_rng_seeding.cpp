@@ -1,8 +1,6 @@
 #include "stats/fisher/internal/universal_rng_seeding.h"
 
-#include <stdexcept>
-
-#include "textio/internal_check.h"
+#include "base/internal_check.h"
 
 // Why these integers are MAKE_RANDOM's lagged values.
 //

@@ -2,13 +2,12 @@
 
 #include <array>
 #include <random>
-#include <stdexcept>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "base/internal_check.h"
 #include "stats/fisher/internal/universal_rng_block.h"
-#include "textio/internal_check.h"
 
 namespace gorvan {
 namespace {

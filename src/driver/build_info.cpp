@@ -1,9 +1,0 @@
-#include "driver/build_info.h"
-
-namespace gorvan {
-
-std::string VersionText() {
-  return std::string("gorvan ") + kProgramVersion + " (source revision " + kSourceRevision + ")\n";
-}
-
-}  // namespace gorvan
