@@ -38,8 +38,8 @@ def submit_array(script, task_count, options, script_args):
                str(script), *script_args]
     result = _run(command)
     if result.returncode != 0:
-        raise SlurmError("sbatch refused the array job: " + (result.stderr.strip() or
-                                                              f"exit code {result.returncode}"))
+        reason = result.stderr.strip() or f"exit code {result.returncode}"
+        raise SlurmError("sbatch refused the array job: " + reason)
     # --parsable prints "jobid" or "jobid;cluster".
     job_id = result.stdout.strip().split(";")[0]
     if not job_id.isdigit():

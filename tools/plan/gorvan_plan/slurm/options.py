@@ -3,7 +3,7 @@ runner they make."""
 
 import shutil
 
-from .slurm_runner import SlurmOptions, SlurmRunner
+from .runner import SlurmOptions, SlurmRunner
 
 SLURM_ONLY = ("partition", "time", "cpus_per_task", "sbatch_arg")
 # sbatch options the runner sets itself: the tasks, their logs and folder.

@@ -64,8 +64,8 @@ def clopper_pearson(successes, trials, confidence=CONFIDENCE):
         raise ValueError(f"{successes} successes in {trials} trials")
     tail = (1 - confidence) / 2
     low = 0.0 if successes == 0 else beta_quantile(tail, successes, trials - successes + 1)
-    high = 1.0 if successes == trials else beta_quantile(1 - tail, successes + 1,
-                                                          trials - successes)
+    high = (1.0 if successes == trials
+            else beta_quantile(1 - tail, successes + 1, trials - successes))
     return low, high
 
 

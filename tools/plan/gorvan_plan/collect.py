@@ -136,15 +136,15 @@ class Collector:
         for plan in self.power_plans:
             null_plan = self.null_plans.get(plan.null_key) if self.null_check else None
             if null_plan is not None and null_plan.fingerprint not in self.null_parts:
-                for job, design in jobs_module.null_jobs(null_plan, self.seed, self.shards,
-                                                          threads):
+                null_jobs = jobs_module.null_jobs(null_plan, self.seed, self.shards, threads)
+                for job, design in null_jobs:
                     if job.name not in self._jobs:
                         chain = job.name.split("-")[1]
                         self._jobs[job.name] = ("null", null_plan, chain, self._shard(job))
                         jobs.append((job, design))
             if plan.fingerprint not in self.power_parts:
-                for job, design in jobs_module.power_jobs(plan, self.seed, self.shards,
-                                                           threads):
+                power_jobs = jobs_module.power_jobs(plan, self.seed, self.shards, threads)
+                for job, design in power_jobs:
                     self._jobs[job.name] = ("power", plan, None, self._shard(job))
                     jobs.append((job, design))
         return jobs

@@ -18,9 +18,9 @@ import shutil
 import sys
 import time
 
-from . import slurm_commands
-from .checker import write_parameter_file
-from .runners import JobOutcome
+from . import commands as slurm_commands
+from ..checker import write_parameter_file
+from ..runners import JobOutcome
 
 MARKER = ".gorvan-plan-task"  # marks a directory this runner may clear and reuse
 STDOUT_FILE = "gorvan.stdout"

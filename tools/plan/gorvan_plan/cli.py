@@ -18,12 +18,12 @@ from . import checker
 from . import design as design_module
 from . import jobs as jobs_module
 from . import plot
-from . import slurm_commands
-from . import slurm_options
 from . import progress as progress_module
 from . import sweep as sweep_module
 from . import table
 from .runners import LocalRunner
+from .slurm import commands as slurm_commands
+from .slurm import options as slurm_options
 
 PROG = "gorvan-plan"
 
