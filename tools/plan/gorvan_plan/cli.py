@@ -5,12 +5,16 @@ Exit codes: 0 done; 1 a job failed (every finished setting is still in the
 CSV); 2 a bad argument or value, refused before any job starts; 130
 interrupted (Ctrl-C), every finished setting kept in the CSV."""
 
+from __future__ import annotations
+
 import argparse
 import csv
 import os
 import shutil
 import signal
 import sys
+from collections.abc import Callable, Iterable, Sequence
+from types import ModuleType
 
 from . import answer
 from . import axes as axes_module
@@ -18,12 +22,13 @@ from . import checker
 from . import design as design_module
 from . import jobs as jobs_module
 from . import plot
-from . import slurm_commands
-from . import slurm_options
 from . import progress as progress_module
 from . import sweep as sweep_module
 from . import table
-from .runners import LocalRunner
+from .jobs import PlannedJob, PowerPlan
+from .runners import LocalRunner, Runner
+from .slurm import commands as slurm_commands
+from .slurm import options as slurm_options
 
 PROG = "gorvan-plan"
 
@@ -35,7 +40,7 @@ class Refusal(Exception):
 class RunnerError(Exception):
     """The jobs could not be run or watched (e.g. sbatch refused them)."""
 
-    def __init__(self, message, exit_code):
+    def __init__(self, message: str, exit_code: int) -> None:
         super().__init__(message)
         self.exit_code = exit_code
 
@@ -44,7 +49,7 @@ class InternalError(Exception):
     """A written parameter file that does not read back as meant."""
 
 
-def default_binary():
+def default_binary() -> str:
     """The build tree's program when the tool runs from a source checkout
     (tools/gorvan-plan), the one installed beside the tool otherwise
     (bin/gorvan-plan), else whatever `gorvan` the PATH finds."""
@@ -57,14 +62,14 @@ def default_binary():
     return shutil.which("gorvan") or os.path.normpath(candidates[0])
 
 
-def processors():
+def processors() -> int:
     try:
         return len(os.sched_getaffinity(0))
     except AttributeError:
         return os.cpu_count() or 1
 
 
-def parser():
+def parser() -> argparse.ArgumentParser:
     axes_help = "; ".join(f"{name}: {text}" for name, text in axes_module.AXIS_HELP.items())
     result = argparse.ArgumentParser(
         prog=PROG,
@@ -109,7 +114,7 @@ def parser():
     return result
 
 
-def check_arguments(args):
+def check_arguments(args: argparse.Namespace) -> None:
     if args.jobs is None:
         args.jobs = max(1, processors() // max(1, args.threads))
     if not args.vary:
@@ -155,7 +160,7 @@ def check_arguments(args):
             raise Refusal(str(error)) from None
 
 
-def read_base(args):
+def read_base(args: argparse.Namespace) -> design_module.Design:
     try:
         return checker.read_design_file(args.binary, args.base)
     except checker.CheckRefused as error:
@@ -164,7 +169,7 @@ def read_base(args):
         raise Refusal(f"{args.base}: {error}") from None
 
 
-def plan_settings(args, base):
+def plan_settings(args: argparse.Namespace, base: design_module.Design) -> list[PowerPlan]:
     """The grid's settings with their designs, each value checked."""
     try:
         axes = [axes_module.parse_axis(text) for text in args.vary]
@@ -184,7 +189,7 @@ def plan_settings(args, base):
     return plans
 
 
-def say_chosen_generations(plans):
+def say_chosen_generations(plans: Iterable[PowerPlan]) -> None:
     said = set()
     for plan in plans:
         fst = plan.setting.get("fst")
@@ -196,7 +201,7 @@ def say_chosen_generations(plans):
               f"{plan.design.ne} (expected Fst {reached:.5f})", file=sys.stderr)
 
 
-def verify_files(binary, jobs, label):
+def verify_files(binary: str, jobs: Iterable[PlannedJob], label: Callable[[str], str]) -> None:
     """Reads every parameter file through gorvan itself before any job runs."""
     for job, wanted in jobs:
         try:
@@ -209,14 +214,14 @@ def verify_files(binary, jobs, label):
                                 f"values ({', '.join(changed)}); nothing was run")
 
 
-def make_runner(args, workdir):
+def make_runner(args: argparse.Namespace, workdir: str) -> Runner:
     """The one place where the runner is chosen."""
     if args.slurm:
         return slurm_options.make_runner(args, workdir)
     return LocalRunner(args.binary, args.jobs, workdir)
 
 
-def load_plotting(args):
+def load_plotting(args: argparse.Namespace) -> ModuleType | None:
     """pyplot when a figure is asked for, checked before any job runs."""
     if not args.plot:
         return None
@@ -227,7 +232,7 @@ def load_plotting(args):
     return pyplot
 
 
-def prepare_sweep(args, base):
+def prepare_sweep(args: argparse.Namespace, base: design_module.Design) -> sweep_module.Sweep:
     """The settings, their null checks, what an earlier CSV already holds,
     and every job still to run, its parameter file checked by gorvan."""
     plans = plan_settings(args, base)
@@ -252,11 +257,11 @@ def prepare_sweep(args, base):
     return sweep
 
 
-def at_once(args):
+def at_once(args: argparse.Namespace) -> str:
     return "each a task of a Slurm array job" if args.slurm else f"{args.jobs} at a time"
 
 
-def execute(args, sweep):
+def execute(args: argparse.Namespace, sweep: sweep_module.Sweep) -> bool:
     """Runs the jobs; True when they all ran, False when interrupted."""
     settings = len(sweep.collector.power_plans)
     print(f"{PROG}: {plural(settings, 'setting')}, {plural(len(sweep.jobs), 'job')}, "
@@ -289,7 +294,7 @@ def execute(args, sweep):
     return True
 
 
-def run_sweep(args):
+def run_sweep(args: argparse.Namespace) -> int:
     check_arguments(args)
     pyplot = load_plotting(args)
     base = read_base(args)
@@ -299,11 +304,12 @@ def run_sweep(args):
     return report(args, sweep, pyplot, base, len(sweep.collector.power_plans))
 
 
-def plural(count, noun):
+def plural(count: int, noun: str) -> str:
     return f"{count} {noun}" + ("" if count == 1 else "s")
 
 
-def report(args, sweep, pyplot, base, settings):
+def report(args: argparse.Namespace, sweep: sweep_module.Sweep, pyplot: ModuleType | None,
+           base: design_module.Design, settings: int) -> int:
     pairs = sweep.pairs()
     if pairs:
         print(table.power_table([row for _, row in pairs]))
@@ -328,7 +334,9 @@ def report(args, sweep, pyplot, base, settings):
     return 0
 
 
-def main(argv):
+def main(argv: Sequence[str] | None = None) -> int:
+    """Runs gorvan-plan with the arguments `argv` (those of the command line
+    when None) and returns its exit code."""
     arguments = parser()
     args = arguments.parse_args(argv)
     try:

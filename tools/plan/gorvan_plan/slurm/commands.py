@@ -2,8 +2,11 @@
 output means. Every command is run with the caller's environment, so
 SLURM_CONF and the user's own Slurm settings apply."""
 
+from __future__ import annotations
+
 import os
 import subprocess
+from collections.abc import Iterable, Sequence
 
 # States after which a task will not run again (until someone requeues it).
 TERMINAL_STATES = frozenset({
@@ -19,7 +22,7 @@ class SlurmError(RuntimeError):
     """A Slurm command refused or failed; the message says which and why."""
 
 
-def _run(command):
+def _run(command: list[str]) -> subprocess.CompletedProcess[str]:
     try:
         return subprocess.run(command, stdin=subprocess.DEVNULL, capture_output=True, text=True,
                               timeout=COMMAND_TIMEOUT_SECONDS)
@@ -31,15 +34,16 @@ def _run(command):
                                            f"within {COMMAND_TIMEOUT_SECONDS} s")
 
 
-def submit_array(script, task_count, options, script_args):
+def submit_array(script: str | os.PathLike[str], task_count: int, options: Sequence[str],
+                 script_args: Sequence[str]) -> str:
     """Submits `script` as an array job of `task_count` tasks (ids 0..n-1)
     and returns the array's job id."""
     command = ["sbatch", "--parsable", f"--array=0-{task_count - 1}", *options,
                str(script), *script_args]
     result = _run(command)
     if result.returncode != 0:
-        raise SlurmError("sbatch refused the array job: " + (result.stderr.strip() or
-                                                              f"exit code {result.returncode}"))
+        reason = result.stderr.strip() or f"exit code {result.returncode}"
+        raise SlurmError("sbatch refused the array job: " + reason)
     # --parsable prints "jobid" or "jobid;cluster".
     job_id = result.stdout.strip().split(";")[0]
     if not job_id.isdigit():
@@ -47,7 +51,7 @@ def submit_array(script, task_count, options, script_args):
     return job_id
 
 
-def queued_task_states(job_ids):
+def queued_task_states(job_ids: Iterable[str]) -> dict[tuple[str, int], str]:
     """{(job id, task id): state} for every task of these array jobs that the
     controller still lists (finished ones stay listed for MinJobAge seconds).
     Raises SlurmError when squeue gets no answer."""
@@ -67,7 +71,7 @@ def queued_task_states(job_ids):
     return states
 
 
-def accounted_task_state(job_id, task_id):
+def accounted_task_state(job_id: str, task_id: int) -> str | None:
     """The task's final state from the accounting database (sacct), or None
     when the cluster keeps no accounting or has no record of it."""
     result = _run(["sacct", "--noheader", "--parsable2", "--allocations",
@@ -81,17 +85,17 @@ def accounted_task_state(job_id, task_id):
     return None
 
 
-def cancel_jobs(job_ids):
+def cancel_jobs(job_ids: Sequence[str]) -> None:
     if job_ids:
         _run(["scancel", *job_ids])
 
 
-def cancel_by_name(job_name):
+def cancel_by_name(job_name: str) -> None:
     """For a submission interrupted before sbatch told its job id."""
     _run(["scancel", f"--name={job_name}", f"--user={os.getuid()}"])
 
 
-def max_array_size():
+def max_array_size() -> int:
     result = _run(["scontrol", "show", "config"])
     if result.returncode == 0:
         for line in result.stdout.splitlines():

@@ -1,15 +1,28 @@
 """The running sweep: finished rows kept in the CSV as they come, what a
 resumed sweep takes over from an earlier CSV, and the jobs' folders."""
 
+from __future__ import annotations
+
 import os
 import shutil
 import tempfile
+from collections.abc import Iterable, Mapping, Sequence
+from typing import TYPE_CHECKING
 
 from . import collect
 from . import table
+from .jobs import NullPlan, Pair, PlannedJob, PowerPlan
+from .table import Row
+
+if TYPE_CHECKING:
+    import argparse
+
+    from .progress import Progress
+    from .runners import JobOutcome
 
 
-def resumed_parts(csv_path, seed, shards, plans, null_plans):
+def resumed_parts(csv_path: str, seed: int, shards: int, plans: Iterable[PowerPlan],
+                  null_plans: Mapping[str, NullPlan]) -> tuple[dict[str, Row], dict[str, Row]]:
     """The power and null columns of the CSV's rows that were run with the
     very same parameter files, seed and shards."""
     power, null = {}, {}
@@ -29,39 +42,41 @@ def resumed_parts(csv_path, seed, shards, plans, null_plans):
 class Sweep:
     """The running sweep: finished rows, the CSV kept up to date, progress."""
 
-    def __init__(self, args, plans, null_plans, power_done, null_done):
+    def __init__(self, args: argparse.Namespace, plans: Sequence[PowerPlan],
+                 null_plans: Mapping[str, NullPlan], power_done: Mapping[str, Row],
+                 null_done: Mapping[str, Row]) -> None:
         self.args = args
-        self.rows = {}                       # plan index -> (plan, row)
+        self.rows: dict[int, Pair] = {}      # plan index -> (plan, row)
         self.collector = collect.Collector(plans, null_plans, args.seed, args.shards,
                                            args.null_check, power_done, null_done,
                                            self.row_done, self.null_done)
         self.jobs = self.collector.jobs(args.threads)     # (job, design) still to run
         self.designs = {job.name: design for job, design in self.jobs}
-        self.progress = None
+        self.progress: Progress | None = None
 
-    def row_done(self, plan, row):
+    def row_done(self, plan: PowerPlan, row: Row) -> None:
         self.rows[plan.index] = (plan, row)
         self.write_csv()
         if self.progress is not None:
             self.progress.setting_done(plan.setting.label(), row)
 
-    def null_done(self, plan, columns):
+    def null_done(self, plan: NullPlan, columns: Row) -> None:
         if self.progress is not None:
             self.progress.null_done(f"null check of {plan.settings[0]} (generations=0)",
                                     columns)
 
-    def job_finished(self, outcome):
+    def job_finished(self, outcome: JobOutcome) -> None:
         self.progress.job_done(self.designs[outcome.job.name])
         self.collector.finished(outcome)
 
-    def pairs(self):
+    def pairs(self) -> list[Pair]:
         return [self.rows[index] for index in sorted(self.rows)]
 
-    def write_csv(self):
+    def write_csv(self) -> None:
         table.write_csv(self.args.csv, [row for _, row in self.pairs()], self.args.null_check)
 
 
-def job_folder(csv_path, workdir):
+def job_folder(csv_path: str, workdir: str | None) -> tuple[str, bool]:
     """The folder of the jobs' directories, and whether it was made for this
     sweep (then it goes at the end, when empty)."""
     if workdir:
@@ -71,7 +86,8 @@ def job_folder(csv_path, workdir):
     return tempfile.mkdtemp(prefix=".gorvan-plan-jobs-", dir=folder), True
 
 
-def clean_up(workdir, made_workdir, jobs, collector, interrupted=False):
+def clean_up(workdir: str, made_workdir: bool, jobs: Iterable[PlannedJob],
+             collector: collect.Collector, interrupted: bool = False) -> None:
     """Removes what unfinished jobs left; failed jobs keep their folders, but
     not those that an interruption stopped."""
     keep = set(collector.failures) - (collector.stopped_jobs if interrupted else set())

@@ -5,14 +5,23 @@ null check, when the null check of its design has ended too. Each finished
 job is read at once and its directory removed (its detail files can be
 large); a failed job's directory is kept for inspection."""
 
+from __future__ import annotations
+
 import dataclasses
 import shutil
+from collections.abc import Callable, Mapping, Sequence
+from typing import TYPE_CHECKING
 
 from . import axes as axes_module
 from . import jobs as jobs_module
 from . import outputs
 from . import stats
 from . import table
+from .jobs import NullPlan, PlannedJob, PowerPlan
+from .table import Row
+
+if TYPE_CHECKING:
+    from .runners import JobOutcome
 
 ZERO_P_LIMIT = 0.005          # share of null runs with a zero P that calls for a longer chain
 EXCESS_MARGIN = 0.01          # chain excess tolerated beyond twice its standard error
@@ -21,15 +30,15 @@ EXCESS_MARGIN = 0.01          # chain excess tolerated beyond twice its standard
 @dataclasses.dataclass
 class NullShard:
     tallies: outputs.Tallies
-    decisions: dict           # run -> Fisher's combination significant
-    zero_runs: set            # runs with a tested locus whose P is 0
+    decisions: dict[int, bool]  # run -> Fisher's combination significant
+    zero_runs: set[int]         # runs with a tested locus whose P is 0
 
 
 class JobFailed(Exception):
     pass
 
 
-def axis_columns(plan):
+def axis_columns(plan: PowerPlan) -> Row:
     design, setting = plan.design, plan.setting
     fst = setting.get("fst")
     return {"samples": design.samples_text(), "loci": str(len(design.loci)),
@@ -38,7 +47,7 @@ def axis_columns(plan):
             "target_fst": "" if fst is None else repr(fst)}
 
 
-def power_columns(plan, tallies, seed, shards):
+def power_columns(plan: PowerPlan, tallies: outputs.Tallies, seed: int, shards: int) -> Row:
     design = plan.design
     row = {"expected_fst": f"{axes_module.expected_fst(design.ne, design.generations):.6f}",
            "reached_fst": f"{tallies.reached_fst:.6f}", "runs": str(tallies.runs),
@@ -54,7 +63,8 @@ def power_columns(plan, tallies, seed, shards):
     return row
 
 
-def chain_warning(excess, excess_se, zero_share, long_zero_share, counted_steps):
+def chain_warning(excess: float, excess_se: float, zero_share: float, long_zero_share: float,
+                  counted_steps: int) -> str:
     """The warning of a chain too short for the design, or ''."""
     too_much = excess > EXCESS_MARGIN + 2 * excess_se
     too_many_zeros = zero_share > ZERO_P_LIMIT
@@ -72,7 +82,8 @@ def chain_warning(excess, excess_se, zero_share, long_zero_share, counted_steps)
     return advice
 
 
-def null_columns(plan, short_shards, long_shards):
+def null_columns(plan: NullPlan, short_shards: Sequence[NullShard],
+                 long_shards: Sequence[NullShard]) -> Row:
     """Each test's error rate without drift and the chain's excess."""
     design = plan.short
     runs = sum(shard.tallies.runs for shard in short_shards)
@@ -104,7 +115,7 @@ def null_columns(plan, short_shards, long_shards):
     return row
 
 
-def failure_text(outcome, reason):
+def failure_text(outcome: JobOutcome, reason: object) -> str:
     tail = "\n".join((outcome.console + outcome.stderr).strip().splitlines()[-8:])
     return (f"job {outcome.job.name} failed ({reason}); its files are in {outcome.directory}"
             + (f":\n{tail}" if tail else ""))
@@ -115,8 +126,10 @@ class Collector:
     soon as it is complete (`on_row(plan, row)`) and every finished null check
     (`on_null(plan, columns)`)."""
 
-    def __init__(self, power_plans, null_plans, seed, shards, null_check,
-                 done_power, done_null, on_row, on_null):
+    def __init__(self, power_plans: Sequence[PowerPlan], null_plans: Mapping[str, NullPlan],
+                 seed: int, shards: int, null_check: bool, done_power: Mapping[str, Row],
+                 done_null: Mapping[str, Row], on_row: Callable[[PowerPlan, Row], None],
+                 on_null: Callable[[NullPlan, Row], None]) -> None:
         self.power_plans, self.null_plans = power_plans, null_plans
         self.seed, self.shards, self.null_check = seed, shards, null_check
         self.power_parts = dict(done_power)     # power fingerprint -> power columns
@@ -129,27 +142,27 @@ class Collector:
         self._null_shards = {}                  # (null fingerprint, chain) -> {shard: NullShard}
         self._emitted = set()
 
-    def jobs(self, threads):
+    def jobs(self, threads: int) -> list[PlannedJob]:
         """Every job still to run, as (job, the design its file must read back
         as), each null check before the first setting that needs it."""
         jobs = []
         for plan in self.power_plans:
             null_plan = self.null_plans.get(plan.null_key) if self.null_check else None
             if null_plan is not None and null_plan.fingerprint not in self.null_parts:
-                for job, design in jobs_module.null_jobs(null_plan, self.seed, self.shards,
-                                                          threads):
+                null_jobs = jobs_module.null_jobs(null_plan, self.seed, self.shards, threads)
+                for job, design in null_jobs:
                     if job.name not in self._jobs:
                         chain = job.name.split("-")[1]
                         self._jobs[job.name] = ("null", null_plan, chain, self._shard(job))
                         jobs.append((job, design))
             if plan.fingerprint not in self.power_parts:
-                for job, design in jobs_module.power_jobs(plan, self.seed, self.shards,
-                                                           threads):
+                power_jobs = jobs_module.power_jobs(plan, self.seed, self.shards, threads)
+                for job, design in power_jobs:
                     self._jobs[job.name] = ("power", plan, None, self._shard(job))
                     jobs.append((job, design))
         return jobs
 
-    def label(self, job_name):
+    def label(self, job_name: str) -> str:
         """What a job computes, in the user's terms."""
         kind, plan, _, _ = self._jobs[job_name]
         if kind == "null":
@@ -160,12 +173,12 @@ class Collector:
     def _shard(job):
         return int(job.name.rsplit("-", 1)[1].split("of")[0]) - 1
 
-    def emit_finished(self):
+    def emit_finished(self) -> None:
         """Hands on every row already complete (from a resumed table)."""
         for plan in self.power_plans:
             self._try_row(plan)
 
-    def finished(self, outcome):
+    def finished(self, outcome: JobOutcome) -> None:
         kind, plan, chain, shard = self._jobs[outcome.job.name]
         try:
             if outcome.returncode != 0:

@@ -4,12 +4,18 @@ A row is a dict from column name to the text written in the CSV; an empty
 text is a value that does not exist (a test that is off, a null check that
 was not asked for)."""
 
+from __future__ import annotations
+
 import csv
 import math
 import os
 import tempfile
+from collections.abc import Iterable, Mapping, Sequence
 
 from . import stats
+
+# A row of the table: column name -> the text written in the CSV.
+Row = dict[str, str]
 
 AXIS_COLUMNS = ["samples", "loci", "pops", "ne", "generations", "target_fst"]
 POWER_COLUMNS = [
@@ -26,11 +32,11 @@ NULL_COLUMNS = [
 TESTS = (("chi2", "chi-square"), ("fisher", "Fisher"))
 
 
-def columns(null_check):
+def columns(null_check: bool) -> list[str]:
     return AXIS_COLUMNS + POWER_COLUMNS + (NULL_COLUMNS if null_check else [])
 
 
-def share_columns(prefix, count, trials):
+def share_columns(prefix: str, count: int | None, trials: int) -> Row:
     """`prefix`, `prefix_low`, `prefix_high`: a share and its 95% interval;
     empty when `count` is None (the test was off)."""
     if count is None:
@@ -40,13 +46,13 @@ def share_columns(prefix, count, trials):
             f"{prefix}_high": f"{high:.6f}"}
 
 
-def number(row, column):
+def number(row: Mapping[str, str | None], column: str) -> float | None:
     """A column as a float, or None when it is empty."""
     text = row.get(column, "")
     return float(text) if text not in ("", None) else None
 
 
-def write_csv(path, rows, null_check):
+def write_csv(path: str, rows: Iterable[Row], null_check: bool) -> None:
     """Writes the whole table through a temporary file, so that the CSV is
     never left half-written, whenever the tool is stopped."""
     directory = os.path.dirname(os.path.abspath(path))
@@ -64,7 +70,7 @@ def write_csv(path, rows, null_check):
         raise
 
 
-def is_plan_table(path):
+def is_plan_table(path: str) -> bool:
     """Whether the file begins as a table of this tool does; any other file
     is never overwritten."""
     header = ",".join(AXIS_COLUMNS)
@@ -75,7 +81,7 @@ def is_plan_table(path):
         return False
 
 
-def read_csv(path):
+def read_csv(path: str) -> list[Row]:
     with open(path, newline="") as file:
         return list(csv.DictReader(file))
 
@@ -93,7 +99,7 @@ def _format(header, lines):
             for line in [header, *lines]]
 
 
-def power_table(rows):
+def power_table(rows: Sequence[Row]) -> str:
     """The rows as text: the design, the Fst, and each test's power with its
     95% interval."""
     header = ["samples", "loci", "pops", "ne", "t", "target_Fst", "expected_Fst",
@@ -106,7 +112,7 @@ def power_table(rows):
     return "\n".join(_format(header, lines))
 
 
-def null_table(rows):
+def null_table(rows: Iterable[Row]) -> str:
     """One line per design without drift: each test's error rate and what the
     longer chain changes."""
     header = ["samples", "loci", "pops", "null_runs", "type1_chi2 (95% CI)",
@@ -126,5 +132,5 @@ def null_table(rows):
     return "\n".join(_format(header, lines)) if lines else ""
 
 
-def is_finite(value):
+def is_finite(value: float | None) -> bool:
     return value is not None and math.isfinite(value)

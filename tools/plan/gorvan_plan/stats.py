@@ -3,6 +3,8 @@
 Written without scipy so that the tool needs nothing beyond the standard
 library to compute its table; the tests compare these against scipy."""
 
+from __future__ import annotations
+
 import math
 
 CONFIDENCE = 0.95
@@ -28,7 +30,7 @@ def _beta_continued_fraction(x, a, b):
     return result
 
 
-def regularized_beta(x, a, b):
+def regularized_beta(x: float, a: float, b: float) -> float:
     """I_x(a, b), the cumulative distribution of Beta(a, b) at x."""
     if x <= 0.0:
         return 0.0
@@ -42,7 +44,7 @@ def regularized_beta(x, a, b):
     return 1.0 - front * _beta_continued_fraction(1.0 - x, b, a) / b
 
 
-def beta_quantile(probability, a, b):
+def beta_quantile(probability: float, a: float, b: float) -> float:
     """The x at which I_x(a, b) reaches `probability` (bisection: the
     distribution function is monotone, and 200 halvings reach the limit of
     double precision)."""
@@ -58,18 +60,19 @@ def beta_quantile(probability, a, b):
     return (low + high) / 2
 
 
-def clopper_pearson(successes, trials, confidence=CONFIDENCE):
+def clopper_pearson(successes: int, trials: int,
+                    confidence: float = CONFIDENCE) -> tuple[float, float]:
     """The exact (Clopper-Pearson) interval of a binomial share: (low, high)."""
     if trials < 1 or not 0 <= successes <= trials:
         raise ValueError(f"{successes} successes in {trials} trials")
     tail = (1 - confidence) / 2
     low = 0.0 if successes == 0 else beta_quantile(tail, successes, trials - successes + 1)
-    high = 1.0 if successes == trials else beta_quantile(1 - tail, successes + 1,
-                                                          trials - successes)
+    high = (1.0 if successes == trials
+            else beta_quantile(1 - tail, successes + 1, trials - successes))
     return low, high
 
 
-def paired_difference(first_only, second_only, pairs):
+def paired_difference(first_only: int, second_only: int, pairs: int) -> tuple[float, float]:
     """The difference of two shares measured on the same pairs, and its
     standard error as in McNemar's test.
 

@@ -13,7 +13,7 @@ watches jobs here relies on squeue (finished jobs stay listed for MinJobAge
 seconds) and on files the jobs write themselves.
 
 Needs root and Debian's slurm-wlm and munge packages. Run by hand:
-    /usr/bin/python3 tools/slurm_test_cluster.py
+    /usr/bin/python3 tools/plan/tests/slurm_test_cluster.py
 starts a cluster, prints the SLURM_CONF to export, and stops it on Ctrl-C.
 """
 
@@ -225,7 +225,6 @@ class SingleNodeCluster:
                 _stop_pid(pid)
         if self.scratch is not None and not os.environ.get("GORVAN_KEEP_SLURM_SCRATCH"):
             shutil.rmtree(self.scratch, ignore_errors=True)
-
 
     def _controller_running(self):
         return any(name == "slurmctld" and process.poll() is None

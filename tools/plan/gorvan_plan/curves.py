@@ -1,9 +1,16 @@
 """The curves of a sweep: power against the first axis, one curve per test
 and per combination of the other axes, sorted along the first axis."""
 
+from __future__ import annotations
+
 import dataclasses
+from collections.abc import Iterable, Sequence
+from typing import TYPE_CHECKING
 
 from . import table
+
+if TYPE_CHECKING:
+    from .jobs import Pair
 
 
 @dataclasses.dataclass
@@ -20,10 +27,10 @@ class Curve:
     test: str                # "chi2" or "fisher"
     test_name: str
     others: str              # the other axes' values, e.g. "loci=10 pops=5"
-    points: list
+    points: list[Point]
 
 
-def build(pairs):
+def build(pairs: Iterable[Pair]) -> list[Curve]:
     """`pairs` are (plan, row); returns the curves, in the order of the first
     setting of each."""
     curves = {}
@@ -43,5 +50,5 @@ def build(pairs):
     return list(curves.values())
 
 
-def first_axis(pairs):
+def first_axis(pairs: Sequence[Pair]) -> str:
     return pairs[0][0].setting.values[0][0] if pairs else ""

@@ -5,9 +5,18 @@ Everything a setting needs is checked here, before any job starts, so that a
 bad value is refused with its reason instead of failing half-way through a
 sweep."""
 
+from __future__ import annotations
+
 import dataclasses
 import itertools
 import math
+from collections.abc import Sequence
+from typing import TYPE_CHECKING, Any, TypeVar
+
+if TYPE_CHECKING:
+    from .design import Design
+
+Item = TypeVar("Item")
 
 AXES = ("samples", "loci", "pops", "ne", "generations", "fst")
 AXIS_HELP = {
@@ -44,10 +53,10 @@ class Setting:
     the axes were given."""
     values: tuple           # ((name, value), ...)
 
-    def get(self, name, default=None):
+    def get(self, name: str, default: Any = None) -> Any:
         return dict(self.values).get(name, default)
 
-    def label(self):
+    def label(self) -> str:
         return " ".join(f"{name}={value}" for name, value in self.values)
 
 
@@ -82,7 +91,7 @@ def _fst_values(text):
     return values
 
 
-def parse_axis(text):
+def parse_axis(text: str) -> Axis:
     """'samples=10,20,40' -> Axis('samples', (10, 20, 40))."""
     name, equals, values_text = text.partition("=")
     name = name.strip()
@@ -100,7 +109,7 @@ def parse_axis(text):
     return Axis(name, tuple(values))
 
 
-def check_axes(axes):
+def check_axes(axes: Sequence[Axis]) -> None:
     names = [axis.name for axis in axes]
     for name in set(names):
         if names.count(name) > 1:
@@ -110,14 +119,14 @@ def check_axes(axes):
                         "give one of them")
 
 
-def expected_fst(ne, generations):
+def expected_fst(ne: int, generations: int) -> float:
     """1 - (1 - 1/2Ne)^t, the Fst expected after t generations at size Ne."""
     if generations == 0:
         return 0.0
     return -math.expm1(generations * math.log1p(-1.0 / (2 * ne)))
 
 
-def generations_for_fst(fst, ne):
+def generations_for_fst(fst: float, ne: int) -> int:
     """The number of generations at size `ne` whose expected Fst comes
     closest to `fst` (the lower one on a tie)."""
     exact = math.log1p(-fst) / math.log1p(-1.0 / (2 * ne))
@@ -125,7 +134,7 @@ def generations_for_fst(fst, ne):
     return min(sorted(candidates), key=lambda t: abs(expected_fst(ne, t) - fst))
 
 
-def expand(axes):
+def expand(axes: Sequence[Axis]) -> list[Setting]:
     """Every combination of the axes' values; the first axis varies fastest,
     so that the settings of one curve stand together."""
     check_axes(axes)
@@ -137,12 +146,12 @@ def expand(axes):
     return settings
 
 
-def cycled(items, count):
+def cycled(items: Sequence[Item], count: int) -> tuple[Item, ...]:
     """The first `count` items, the list repeated in order when it is shorter."""
     return tuple(items[index % len(items)] for index in range(count))
 
 
-def apply(setting, base, runs):
+def apply(setting: Setting, base: Design, runs: int) -> Design:
     """The base design changed to `setting`, with `runs` runs. Returns the
     design; refuses values the program cannot run with (GridError)."""
     loci = setting.get("loci", len(base.loci))
@@ -172,7 +181,7 @@ def apply(setting, base, runs):
                         generations=generations, runs=runs)
 
 
-def refuse_merged_fst(settings, designs):
+def refuse_merged_fst(settings: Sequence[Setting], designs: Sequence[Design]) -> None:
     """Two Fst values that come out as the same number of generations would
     run the same design twice under different labels."""
     seen = {}

@@ -1,16 +1,20 @@
 """gorvan-plan's options for running a sweep on a Slurm cluster, and the
 runner they make."""
 
+from __future__ import annotations
+
+import argparse
+import os
 import shutil
 
-from .slurm_runner import SlurmOptions, SlurmRunner
+from .runner import SlurmOptions, SlurmRunner
 
 SLURM_ONLY = ("partition", "time", "cpus_per_task", "sbatch_arg")
 # sbatch options the runner sets itself: the tasks, their logs and folder.
 OWN_SBATCH_OPTIONS = ("--array", "-a", "--output", "-o", "--chdir", "-D", "--wrap")
 
 
-def add_arguments(parser):
+def add_arguments(parser: argparse.ArgumentParser) -> None:
     group = parser.add_argument_group(
         "running on a Slurm cluster",
         "With --slurm every job (every setting, or every shard of one with --shards) becomes "
@@ -31,7 +35,7 @@ def add_arguments(parser):
                             "(repeatable)")
 
 
-def argument_problem(args):
+def argument_problem(args: argparse.Namespace) -> str | None:
     """Why the Slurm options cannot be used as given, or None."""
     if not args.slurm:
         given = [name for name in SLURM_ONLY if getattr(args, name)]
@@ -52,7 +56,7 @@ def argument_problem(args):
     return None
 
 
-def _own_option(argument):
+def _own_option(argument: str) -> str | None:
     """The runner's own sbatch option that `argument` would set, if any
     ("--output=x", "-ox" and "-o" all set --output)."""
     for option in OWN_SBATCH_OPTIONS:
@@ -64,7 +68,7 @@ def _own_option(argument):
     return None
 
 
-def make_runner(args, workdir):
+def make_runner(args: argparse.Namespace, workdir: str | os.PathLike[str]) -> SlurmRunner:
     cpus = args.cpus_per_task or (args.threads if args.threads > 1 else None)
     options = SlurmOptions(workdir=workdir, partition=args.partition, time=args.time,
                            cpus_per_task=cpus, sbatch_args=tuple(args.sbatch_arg))

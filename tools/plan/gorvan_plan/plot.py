@@ -2,11 +2,21 @@
 per test and per combination of the other axes, with 95% interval bars, the
 target power and a caption that says what was held fixed."""
 
+from __future__ import annotations
+
 import os
 import textwrap
+from collections.abc import Sequence
+from types import ModuleType
+from typing import TYPE_CHECKING
 
 from . import axes as axes_module
 from . import curves as curves_module
+
+if TYPE_CHECKING:
+    from matplotlib.lines import Line2D
+
+    from .jobs import Pair
 
 FORMATS = (".png", ".pdf", ".svg")
 DPI = 200
@@ -27,7 +37,7 @@ class PlotError(Exception):
     pass
 
 
-def load_pyplot():
+def load_pyplot() -> ModuleType | None:
     """matplotlib's pyplot drawing to files; None when it cannot be imported."""
     try:
         import matplotlib
@@ -38,7 +48,7 @@ def load_pyplot():
     return pyplot
 
 
-def check_path(path):
+def check_path(path: str) -> None:
     extension = os.path.splitext(path)[1].lower()
     if extension not in FORMATS:
         raise PlotError(f"--plot {path}: the figure's format comes from its extension, one of "
@@ -50,7 +60,7 @@ def check_path(path):
         raise PlotError(f"--plot {path}: cannot be written")
 
 
-def caption(pairs, seed, shards):
+def caption(pairs: Sequence[Pair], seed: int, shards: int) -> str:
     """What every setting of the figure shares."""
     designs = [plan.design for plan, _ in pairs]
     parts = []
@@ -76,7 +86,8 @@ def caption(pairs, seed, shards):
     return "; ".join(parts) + "."
 
 
-def legend_handles(combinations, colours, target):
+def legend_handles(combinations: Sequence[str], colours: Sequence[str],
+                   target: float) -> list[Line2D]:
     """A colour per combination of the other axes, a line style per test."""
     from matplotlib.lines import Line2D
     handles = [Line2D([], [], color=colours[index % len(colours)], linewidth=2, label=others)
@@ -89,7 +100,8 @@ def legend_handles(combinations, colours, target):
     return handles
 
 
-def draw(pyplot, pairs, path, x_mode, target, title, seed, shards):
+def draw(pyplot: ModuleType, pairs: Sequence[Pair], path: str, x_mode: str, target: float,
+         title: str, seed: int, shards: int) -> None:
     import matplotlib.transforms as transforms
     curves = curves_module.build(pairs)
     combinations = list(dict.fromkeys(curve.others for curve in curves))

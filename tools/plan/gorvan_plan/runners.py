@@ -6,6 +6,8 @@ outcome as soon as it ends; everything else (which jobs, what their results
 mean) is the caller's, and reads only the outcome's directory and console, so
 that any runner will do."""
 
+from __future__ import annotations
+
 import concurrent.futures
 import dataclasses
 import os
@@ -41,7 +43,7 @@ class Runner(Protocol):
     def cancel(self) -> None: ...   # stop everything still running (Ctrl-C)
 
 
-def prepare_directory(workdir, job):
+def prepare_directory(workdir: str | os.PathLike[str], job: JobSpec) -> pathlib.Path:
     """A clean directory for the job holding its GORVAN.IN (what a job of the
     same name left there before is removed first)."""
     directory = pathlib.Path(workdir) / job.name
@@ -57,7 +59,7 @@ class LocalRunner:
     its own directory under `workdir`. `on_finished` is called in the calling
     thread, one outcome at a time."""
 
-    def __init__(self, binary, jobs, workdir):
+    def __init__(self, binary: str, jobs: int, workdir: str | os.PathLike[str]) -> None:
         self.binary = os.path.abspath(binary)
         self.jobs = jobs
         self.workdir = pathlib.Path(workdir)
@@ -65,7 +67,8 @@ class LocalRunner:
         self._running = {}       # job name -> its process
         self._cancelled = False
 
-    def run(self, job_specs, on_finished):
+    def run(self, job_specs: Sequence[JobSpec],
+            on_finished: Callable[[JobOutcome], None]) -> None:
         pool = concurrent.futures.ThreadPoolExecutor(max_workers=max(1, self.jobs))
         try:
             futures = [pool.submit(self._run_one, job) for job in job_specs]
@@ -76,7 +79,7 @@ class LocalRunner:
         finally:
             pool.shutdown(wait=False, cancel_futures=True)
 
-    def cancel(self):
+    def cancel(self) -> None:
         """Stops every process still running and keeps new ones from starting."""
         with self._lock:
             self._cancelled = True

@@ -5,17 +5,24 @@ Every job of a setting gets the sweep's seed (shard i gets seed + i), so that
 the settings share their random numbers and the curves are smoother than
 with independent seeds."""
 
+from __future__ import annotations
+
 import dataclasses
 import re
+from collections.abc import Sequence
 
 from . import axes as axes_module
 from . import design as design_module
 from .runners import JobSpec
+from .table import Row
 
 MAX_SEED = 4294967295
 MIN_SEED = -2147483648
 MAX_CHAIN = 2147483647
 LONG_CHAIN_FACTOR = 4
+
+# A job and the design its parameter file must read back as.
+PlannedJob = tuple[JobSpec, design_module.Design]
 
 
 @dataclasses.dataclass
@@ -39,10 +46,14 @@ class NullPlan:
     long: design_module.Design
     text: str
     fingerprint: str
-    settings: list = dataclasses.field(default_factory=list)   # labels of the settings using it
+    settings: list[str] = dataclasses.field(default_factory=list)  # labels of the settings using it
 
 
-def shard_runs(runs, shards):
+# A finished setting and its row of the table.
+Pair = tuple[PowerPlan, Row]
+
+
+def shard_runs(runs: int, shards: int) -> list[int]:
     """`runs` split into `shards` parts as evenly as possible, larger first."""
     base, extra = divmod(runs, shards)
     return [base + (1 if index < extra else 0) for index in range(shards)]
@@ -52,14 +63,14 @@ def _slug(text):
     return re.sub(r"[^A-Za-z0-9.]+", "-", text).strip("-") or "base"
 
 
-def job_args(seed, threads):
+def job_args(seed: int, threads: int) -> tuple[str, ...]:
     args = ["--seed", str(seed)]
     if threads != 1:
         args += ["--threads", str(threads)]
     return tuple(args)
 
 
-def power_jobs(plan, seed, shards, threads):
+def power_jobs(plan: PowerPlan, seed: int, shards: int, threads: int) -> list[PlannedJob]:
     """The jobs of one setting, as (job, the design its file must read back
     as); the detail files are erased, since only the main report is read."""
     design = plan.design.replace(erase_switch=1)
@@ -73,7 +84,8 @@ def power_jobs(plan, seed, shards, threads):
     return jobs
 
 
-def null_design(setting_design, null_runs, base_ne):
+def null_design(setting_design: design_module.Design, null_runs: int,
+                base_ne: int) -> design_module.Design:
     """The setting without drift: samples straight from the base population,
     so that every rejection is an error. Without drift the effective size
     plays no part, so it is the base's whatever the setting, and settings that
@@ -82,7 +94,7 @@ def null_design(setting_design, null_runs, base_ne):
     return setting_design.replace(generations=0, ne=base_ne, runs=null_runs, erase_switch=0)
 
 
-def longer_chain(design):
+def longer_chain(design: design_module.Design) -> design_module.Design:
     """The same design with a chain four times longer: four times the
     dememorisation steps and the steps per batch, the same batches."""
     steps, batches, per_batch = design.chain
@@ -90,7 +102,7 @@ def longer_chain(design):
                                  per_batch * LONG_CHAIN_FACTOR))
 
 
-def null_jobs(plan, seed, shards, threads):
+def null_jobs(plan: NullPlan, seed: int, shards: int, threads: int) -> list[PlannedJob]:
     """The null check's jobs, as (job, design), shard by shard for each chain."""
     jobs = []
     chains = [("chain1", plan.short)]
@@ -106,7 +118,7 @@ def null_jobs(plan, seed, shards, threads):
     return jobs
 
 
-def check_chain_fits(design):
+def check_chain_fits(design: design_module.Design) -> None:
     steps, _, per_batch = design.chain
     if max(steps, per_batch) * LONG_CHAIN_FACTOR > MAX_CHAIN:
         raise axes_module.GridError(
@@ -115,7 +127,8 @@ def check_chain_fits(design):
             f"32-bit counts")
 
 
-def plan_null_checks(power_plans, null_runs, base_ne):
+def plan_null_checks(power_plans: Sequence[PowerPlan], null_runs: int,
+                     base_ne: int) -> dict[str, NullPlan]:
     """One null plan per distinct design without drift; every power plan
     learns the key of its own."""
     null_plans = {}

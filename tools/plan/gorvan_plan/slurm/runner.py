@@ -10,6 +10,8 @@ exit code (cancelled, out of time, node lost) is reported with its Slurm state
 and the last lines of its Slurm log.
 """
 
+from __future__ import annotations
+
 import dataclasses
 import os
 import pathlib
@@ -17,10 +19,12 @@ import shlex
 import shutil
 import sys
 import time
+from collections.abc import Callable, Iterable, Sequence
+from typing import TextIO
 
-from . import slurm_commands
-from .checker import write_parameter_file
-from .runners import JobOutcome
+from . import commands as slurm_commands
+from ..checker import write_parameter_file
+from ..runners import JobOutcome, JobSpec
 
 MARKER = ".gorvan-plan-task"  # marks a directory this runner may clear and reuse
 STDOUT_FILE = "gorvan.stdout"
@@ -65,7 +69,7 @@ class SlurmOptions:
     cpus_per_task: int | None = None
     sbatch_args: tuple[str, ...] = ()
 
-    def sbatch_options(self, job_name, log_pattern):
+    def sbatch_options(self, job_name: str, log_pattern: str) -> list[str]:
         options = [f"--job-name={job_name}", f"--output={log_pattern}", f"--chdir={self.workdir}"]
         if self.partition:
             options.append(f"--partition={self.partition}")
@@ -78,19 +82,21 @@ class SlurmOptions:
 
 @dataclasses.dataclass
 class _Task:
-    job: object
+    job: JobSpec
     directory: pathlib.Path
     job_id: str = ""
     task_id: int = 0
     ended_at: float | None = None  # when Slurm first reported it ended
 
     @property
-    def slurm_name(self):
+    def slurm_name(self) -> str:
         return f"{self.job_id}_{self.task_id}"
 
 
 class SlurmRunner:
-    def __init__(self, binary, options, poll_seconds=(1.0, 15.0), log=sys.stderr):
+    def __init__(self, binary: str, options: SlurmOptions,
+                 poll_seconds: tuple[float, float] = (1.0, 15.0),
+                 log: TextIO = sys.stderr) -> None:
         # Absolute, but through the links the user named: a shared folder is
         # often a link whose target differs from node to node.
         self.binary = pathlib.Path(os.path.abspath(binary))
@@ -98,12 +104,13 @@ class SlurmRunner:
             options, workdir=pathlib.Path(os.path.abspath(options.workdir)))
         self.poll_seconds = poll_seconds
         self.log = log
-        self.job_ids = []
-        self.job_name = None
-        self.submission = None
+        self.job_ids: list[str] = []
+        self.job_name: str | None = None
+        self.submission: pathlib.Path | None = None
         self.cancelled = False
 
-    def run(self, job_specs, on_finished):
+    def run(self, job_specs: Iterable[JobSpec],
+            on_finished: Callable[[JobOutcome], None]) -> None:
         job_specs = list(job_specs)
         if not job_specs:
             return
@@ -125,7 +132,7 @@ class SlurmRunner:
         if self._watch(tasks, submission / "logs", on_finished):
             shutil.rmtree(submission, ignore_errors=True)  # no failure to look into
 
-    def cancel(self):
+    def cancel(self) -> None:
         """Cancels every array job this runner submitted and waits a little
         for their tasks to stop (idempotent)."""
         self.cancelled = True
@@ -247,17 +254,17 @@ class SlurmRunner:
 class _Unanswered:
     """Keeps track of how long squeue has gone without an answer."""
 
-    def __init__(self, log, job_ids):
+    def __init__(self, log: TextIO, job_ids: Sequence[str]) -> None:
         self.log, self.job_ids = log, job_ids
         self.since = None
         self.warned = False
 
-    def answered(self):
+    def answered(self) -> None:
         if self.warned:
             print("gorvan-plan: Slurm answers again", file=self.log, flush=True)
         self.since, self.warned = None, False
 
-    def failed(self, error):
+    def failed(self, error: slurm_commands.SlurmError) -> None:
         now = time.monotonic()
         self.since = self.since or now
         if now - self.since >= SQUEUE_GIVE_UP_SECONDS:

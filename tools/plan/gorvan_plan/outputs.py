@@ -4,8 +4,16 @@ Values are read by token rather than by column, because a number wider than
 its field pushes the rest of the line to the right; which tokens are there
 depends on the tests that were on, which the job's design says."""
 
+from __future__ import annotations
+
 import dataclasses
 import math
+import os
+import pathlib
+from typing import TYPE_CHECKING
+
+if TYPE_CHECKING:
+    from .design import Design
 
 SIGNIFICANCE = 0.05
 
@@ -24,21 +32,21 @@ class Tallies:
     fst_sum: float = 0.0            # reached F'st times runs, to average over shards
 
     @property
-    def discarded(self):
+    def discarded(self) -> int:
         return self.attempts - self.runs
 
     @property
-    def reached_fst(self):
+    def reached_fst(self) -> float:
         return self.fst_sum / self.runs if self.runs else float("nan")
 
-    def add(self, other):
+    def add(self, other: Tallies) -> Tallies:
         return Tallies(self.runs + other.runs, self.attempts + other.attempts,
                        self.significant_chi2 + other.significant_chi2,
                        self.significant_fisher + other.significant_fisher,
                        self.fst_sum + other.fst_sum)
 
 
-def read_text(path):
+def read_text(path: str | os.PathLike[str]) -> str:
     with open(path, "rb") as file:
         return file.read().decode("utf-8", "surrogateescape")
 
@@ -50,7 +58,7 @@ def _integer(token, what):
         raise OutputError(f"{what}: '{token}' is not a whole number") from None
 
 
-def read_main_report(text, design):
+def read_main_report(text: str, design: Design) -> Tallies:
     """The all-runs row of the power table and the reached F'st of a
     GORVAN.OUT; the attempts are filled in from the console."""
     total_row = average_line = None
@@ -77,12 +85,12 @@ def read_main_report(text, design):
     return tallies
 
 
-def count_attempts(console):
+def count_attempts(console: str) -> int:
     """Runs begun: every run, discarded or not, shows one "Run =" line."""
     return sum(1 for line in console.splitlines() if line.startswith("Run ="))
 
 
-def read_job(directory, console, design):
+def read_job(directory: pathlib.Path, console: str, design: Design) -> Tallies:
     """The tallies of one finished job."""
     tallies = read_main_report(read_text(directory / "GORVAN.OUT"), design)
     tallies.attempts = count_attempts(console)
@@ -99,7 +107,7 @@ def _data_lines(text, what):
     return [line.split() for line in lines[2:] if line.strip()]
 
 
-def fisher_decisions(text, design):
+def fisher_decisions(text: str, design: Design) -> dict[int, bool]:
     """{run: whether Fisher's combination was significant}, from SUMTEST.OUT.
 
     The P value is printed with four decimals; a printed 0.0500 may stand for
@@ -117,7 +125,7 @@ def fisher_decisions(text, design):
     return decisions
 
 
-def chi_square_tail(statistic, degrees):
+def chi_square_tail(statistic: float, degrees: int) -> float:
     """P(X > statistic) for X chi-square with an even number of degrees of
     freedom (Fisher's combination has 2 per locus): a finite Poisson sum."""
     half = statistic / 2
@@ -128,7 +136,7 @@ def chi_square_tail(statistic, degrees):
     return math.exp(-half) * total
 
 
-def runs_with_zero_p(text):
+def runs_with_zero_p(text: str) -> set[int]:
     """Runs in which some tested locus has an estimated exact P printed as 0
     (below 0.00005), from LOCUSTST.OUT."""
     runs = set()

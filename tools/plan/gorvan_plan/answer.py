@@ -2,14 +2,22 @@
 curve, the smallest value of the first axis whose power reaches the target,
 and where the curve crosses the target between two settings."""
 
+from __future__ import annotations
+
+from collections.abc import Sequence
+from typing import TYPE_CHECKING
+
 from . import curves as curves_module
+
+if TYPE_CHECKING:
+    from .jobs import Pair
 
 
 def _value_text(value):
     return f"{value:g}"
 
 
-def crossing(points, target):
+def crossing(points: Sequence[curves_module.Point], target: float) -> tuple[str, str]:
     """(smallest x reaching the target, interpolated crossing) as texts."""
     reaching = [point for point in points if point.power >= target]
     if not reaching:
@@ -25,7 +33,7 @@ def crossing(points, target):
     return smallest, "-"
 
 
-def answer_table(pairs, target):
+def answer_table(pairs: Sequence[Pair], target: float) -> str:
     """The text of the answer, one line per curve."""
     curves = curves_module.build(pairs)
     if not curves:

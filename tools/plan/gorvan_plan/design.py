@@ -7,8 +7,11 @@ as the program reads it, and the file written for a setting has the plain
 layout. Frequencies are written as the texts of the base file, so that they
 read back as the same doubles."""
 
+from __future__ import annotations
+
 import dataclasses
 import hashlib
+from typing import Any
 
 CHECK_SCHEMA = "gorvan-check-1"
 
@@ -39,32 +42,32 @@ class Design:
     runs: int
 
     @property
-    def pops(self):
+    def pops(self) -> int:
         return len(self.samples)
 
     @property
-    def chi2(self):
+    def chi2(self) -> bool:
         return self.chi2_switch == 1
 
     @property
-    def fisher(self):
+    def fisher(self) -> bool:
         return self.fisher_switch == 1
 
     @property
-    def counted_steps(self):
+    def counted_steps(self) -> int:
         """Steps the chain counts towards its P estimate (batches x steps)."""
         return self.chain[1] * self.chain[2]
 
-    def chain_text(self):
+    def chain_text(self) -> str:
         return f"{self.chain[0]} / {self.chain[1]} x {self.chain[2]}"
 
-    def samples_text(self):
+    def samples_text(self) -> str:
         """'30' when every sample has 30 diploids, else '10/10/50/50'."""
         if len(set(self.samples)) == 1:
             return str(self.samples[0])
         return "/".join(str(size) for size in self.samples)
 
-    def replace(self, **changes):
+    def replace(self, **changes: Any) -> Design:
         return dataclasses.replace(self, **changes)
 
 
@@ -75,7 +78,7 @@ def _value(check, name):
         raise DesignError(f"the check of the design lacks '{name}'") from None
 
 
-def design_from_check(check):
+def design_from_check(check: Any) -> Design:
     """The design described by the JSON object `gorvan --check` printed."""
     if not isinstance(check, dict) or check.get("schema") != CHECK_SCHEMA:
         raise DesignError(f"not a '{CHECK_SCHEMA}' answer: "
@@ -103,7 +106,7 @@ def design_from_check(check):
         runs=int(_value(check, "runs")))
 
 
-def parameter_text(design):
+def parameter_text(design: Design) -> str:
     """The GORVAN.IN text of `design`, one value group per line, labelled."""
     lines = [
         design.comment1,
@@ -127,13 +130,13 @@ def parameter_text(design):
     return "\n".join(lines) + "\n"
 
 
-def fingerprint(text):
+def fingerprint(text: str) -> str:
     """A short name of a parameter file's content, to recognise a setting
     already run with the very same file."""
     return hashlib.sha256(text.encode("utf-8", "surrogateescape")).hexdigest()[:12]
 
 
-def differences(wanted, read_back):
+def differences(wanted: Design, read_back: Design) -> list[str]:
     """The fields in which the design read back from a written file differs
     from the one that was written; empty when the file says what was meant."""
     return [field.name for field in dataclasses.fields(Design)

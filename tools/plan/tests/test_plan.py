@@ -1,0 +1,512 @@
+"""Tests of gorvan-plan: its parts on their own, and whole sweeps of a tiny
+design run by the gorvan program named by the GORVAN_BINARY environment
+variable (ctest sets it)."""
+
+import math
+import os
+import signal
+import subprocess
+import time
+
+import pytest
+
+from gorvan_plan import answer, axes, checker, collect, curves, design, jobs, stats
+from plan_support import ODD_LAYOUT, TOOL, check_json, read_rows, tiny
+
+
+# ---- Statistics ----
+
+@pytest.mark.parametrize("successes, trials, low, high",
+                         [(0, 10, 0.0, 0.3085), (5, 10, 0.1871, 0.8129), (10, 10, 0.6915, 1.0)])
+def test_clopper_pearson_against_textbook_values(successes, trials, low, high):
+    # Clopper and Pearson's tables: 0 of 10 gives 0 to 0.3085, 5 of 10 gives
+    # 0.1871 to 0.8129.
+    got = stats.clopper_pearson(successes, trials)
+    assert got[0] == pytest.approx(low, abs=0.5e-4)
+    assert got[1] == pytest.approx(high, abs=0.5e-4)
+
+
+@pytest.mark.parametrize("successes, trials",
+                         [(0, 1), (1, 1), (1, 2), (3, 7), (0, 500), (1, 500), (250, 500),
+                          (499, 500), (500, 500), (17, 20000), (9876, 20000), (123456, 1000000)])
+def test_clopper_pearson_against_scipy(successes, trials):
+    beta = pytest.importorskip("scipy.stats", reason="python3-scipy is not installed").beta
+    low, high = stats.clopper_pearson(successes, trials)
+    want_low = beta.ppf(0.025, successes, trials - successes + 1) if successes else 0
+    want_high = beta.ppf(0.975, successes + 1, trials - successes) if successes < trials else 1
+    assert low == pytest.approx(want_low, abs=1e-10)
+    assert high == pytest.approx(want_high, abs=1e-10)
+
+
+def test_paired_difference_has_mcnemar_standard_error():
+    # Agresti, Categorical Data Analysis: approval ratings of 1600 people
+    # asked twice, 150 approving only the first time and 86 only the
+    # second: difference 0.04 with standard error 0.0095.
+    difference, error = stats.paired_difference(150, 86, 1600)
+    assert difference == pytest.approx(0.04, abs=0.5e-7)
+    assert error == pytest.approx(0.0095, abs=0.5e-4)
+    assert stats.paired_difference(0, 0, 10) == (0.0, 0.0)
+    difference, error = stats.paired_difference(0, 3, 10)
+    assert difference == pytest.approx(-0.3, abs=0.5e-7)
+    assert error == pytest.approx(math.sqrt(3 - 0.9) / 10, abs=0.5e-7)
+
+
+# ---- The grid ----
+
+@pytest.mark.parametrize("text, reason", [
+    ("samples", "write NAME=V1,V2"), ("width=3", "unknown axis 'width'"),
+    ("samples=", "an empty value"), ("samples=10,,20", "an empty value"),
+    ("samples=10,x", "'x' is not a whole number"), ("loci=2.5", "not a whole number"),
+    ("samples=0,10", "0 is not positive"), ("ne=-5", "-5 is not positive"),
+    ("generations=-1", "-1 is not at least 0"), ("loci=3,3", "3 appears more than once"),
+    ("fst=0.01,abc", "'abc' is not a number"), ("fst=0", "not an Fst between 0 and 1"),
+    ("fst=1", "not an Fst between 0 and 1"), ("fst=0.01,0.01", "appears more than once"),
+])
+def test_refused_values_name_the_reason(text, reason):
+    with pytest.raises(axes.GridError) as caught:
+        axes.parse_axis(text)
+    assert reason in str(caught.value)
+
+
+def test_generations_may_be_zero():
+    assert axes.parse_axis("generations=0,4").values == (0, 4)
+
+
+@pytest.mark.parametrize("given, reason", [
+    (["fst=0.01", "generations=1"], "both set the generations"),
+    (["loci=1", "samples=2", "loci=3"], "given twice"),
+])
+def test_refused_axis_combinations_name_the_reason(given, reason):
+    with pytest.raises(axes.GridError) as caught:
+        axes.expand([axes.parse_axis(text) for text in given])
+    assert reason in str(caught.value)
+
+
+def test_full_grid_with_the_first_axis_fastest():
+    settings = axes.expand([axes.parse_axis("samples=10,20,40"),
+                            axes.parse_axis("loci=2,5"), axes.parse_axis("pops=2,3")])
+    assert len(settings) == 12
+    assert len(set(settings)) == 12
+    assert [s.get("samples") for s in settings[:4]] == [10, 20, 40, 10]
+    assert ([(s.get("loci"), s.get("pops")) for s in settings[::3]]
+            == [(2, 2), (5, 2), (2, 3), (5, 3)])
+    assert settings[0].label() == "samples=10 loci=2 pops=2"
+
+
+def test_settings_change_the_base_as_each_axis_says():
+    base = design.design_from_check(check_json(samples=(10, 12, 30)))
+    setting = axes.Setting((("loci", 5), ("pops", 5), ("ne", 80), ("generations", 0)))
+    changed = axes.apply(setting, base, runs=9)
+    assert [locus.alleles for locus in changed.loci] == [2, 3, 2, 3, 2]
+    assert changed.samples == (10, 12, 30, 10, 12)
+    assert (changed.ne, changed.generations, changed.runs) == (80, 0, 9)
+    assert changed.chain == base.chain
+    one = axes.apply(axes.Setting((("loci", 1), ("samples", 7))), base, runs=3)
+    assert (len(one.loci), one.samples) == (1, (7, 7, 7))
+
+
+@pytest.mark.parametrize("values, reason", [
+    ((("loci", 51),), "at most 50"), ((("pops", 31),), "between 2 and 30"),
+    ((("pops", 1),), "between 2 and 30"),
+    ((("samples", 5462),), "16386 diploids; together at most 16383"),
+    ((("ne", 16384),), "between 1 and 16383"),
+    ((("generations", 32768),), "at most 32767"),
+])
+def test_settings_beyond_the_program_limits_are_refused(values, reason):
+    base = design.design_from_check(check_json(samples=(10, 12, 30)))
+    with pytest.raises(axes.GridError) as caught:
+        axes.apply(axes.Setting(values), base, runs=3)
+    assert reason in str(caught.value)
+
+
+@pytest.mark.parametrize("fst, ne", [(0.005, 200), (0.0123, 200), (0.3, 50), (0.0001, 200),
+                                     (0.02, 1000)])
+def test_fst_picks_the_closest_number_of_generations(fst, ne):
+    chosen = axes.generations_for_fst(fst, ne)
+    by_search = min(range(1, 5000), key=lambda t: abs(1 - (1 - 1 / (2 * ne)) ** t - fst))
+    assert chosen == by_search
+
+
+def test_fst_values_that_come_out_as_the_same_generations_are_refused():
+    base = design.design_from_check(check_json())
+    settings = axes.expand([axes.parse_axis("fst=0.01,0.011")])
+    designs = [axes.apply(setting, base, 5) for setting in settings]
+    with pytest.raises(axes.GridError) as caught:
+        axes.refuse_merged_fst(settings, designs)
+    assert "both come out as 1 generations at Ne = 50" in str(caught.value)
+
+
+@pytest.mark.parametrize("runs, shards, parts", [(10, 1, [10]), (10, 3, [4, 3, 3]),
+                                                 (7, 7, [1] * 7), (1001, 4, [251, 250, 250, 250])])
+def test_shards_split_the_runs_evenly(runs, shards, parts):
+    assert jobs.shard_runs(runs, shards) == parts
+
+
+def test_threads_pass_only_when_asked():
+    assert jobs.job_args(7, 1) == ("--seed", "7")
+    assert jobs.job_args(-3, 4) == ("--seed", "-3", "--threads", "4")
+
+
+# ---- The answer ----
+
+def points(*pairs):
+    return [curves.Point(x, 0, power, 0, 1) for x, power in pairs]
+
+
+@pytest.mark.parametrize("given, wanted", [
+    (points((10, 0.5), (20, 0.7), (40, 0.9)), ("40", "30")),
+    (points((10, 0.5), (20, 0.8)), ("20", "20")),
+    (points((10, 0.85), (20, 0.95)), ("10", "at or below 10")),
+    (points((10, 0.2), (20, 0.79)), ("not reached", "highest 0.790 at 20")),
+    # Power that wobbles across the target: the first crossing counts.
+    (points((1, 0.1), (2, 0.9), (3, 0.7), (4, 0.95)), ("2", "1.875")),
+])
+def test_where_each_curve_reaches_the_target(given, wanted):
+    assert answer.crossing(given, 0.8) == wanted
+
+
+# ---- The warning about the chain ----
+
+@pytest.mark.parametrize("given, parts", [
+    # excess, its SE, zero-P share of the chain, of the longer chain
+    ((0.03, 0.005, 0.0, 0.0), ["adds about +0.030", "at least 4000 counted steps"]),
+    ((0.015, 0.004, 0.0, 0.0), []),                 # within 0.01 + 2 SE
+    ((0.019, 0.004, 0.0, 0.0), ["adds about +0.019"]),
+    ((-0.01, 0.004, 0.005, 0.0), []),               # 0.5% exactly is tolerated
+    ((0.002, 0.004, 0.012, 0.001), ["1.2% of the null runs hold a tested locus whose "
+                                    "estimated P is 0", "at least 4000 counted"]),
+    ((0.002, 0.004, 0.012, 0.009), ["at least 16000 counted steps"]),
+])
+def test_warning_when_the_chain_adds_too_much_or_leaves_zero_p(given, parts):
+    warning = collect.chain_warning(*given, counted_steps=1000)
+    if not parts:
+        assert warning == ""
+    for part in parts:
+        assert part in warning
+    if parts:
+        assert "so its power is overstated by up to as much" in warning
+
+
+# ---- The parameter file ----
+
+def test_the_file_is_written_from_the_parsed_design():
+    parsed = design.design_from_check(check_json(
+        loci=((2, ["+0.5", "5e-1"]), (3, ["0.2", "0.3", ".5"]))))
+    lines = design.parameter_text(parsed).splitlines()
+    assert lines[0:2] == ["first", "second"]
+    assert [line.split()[0:3] for line in lines[2:3]] == [["10", "2", "10"]]
+    assert ([line.split()[0] for line in lines[3:12] if line[0].isdigit()]
+            == ["1", "0", "2", "2", "50", "2", "10", "6"])
+    assert lines[14:] == ["2 +0.5 5e-1", "3 0.2 0.3 .5"]
+    assert len(lines) == 16
+
+
+def without_ne():
+    broken = check_json()
+    del broken["ne"]
+    return broken
+
+
+@pytest.mark.parametrize("answer_json, reason", [
+    (without_ne(), "lacks 'ne'"),
+    (dict(check_json(), schema="other"), "not a"),
+    (dict(check_json(), pops={"line": 8, "value": 3}), "do not match"),
+])
+def test_an_answer_that_is_not_a_design_is_refused(answer_json, reason):
+    with pytest.raises(design.DesignError) as caught:
+        design.design_from_check(answer_json)
+    assert reason in str(caught.value)
+
+
+# ---- Whole sweeps through the command line, with the real program ----
+
+def png_dpi(path):
+    """The resolution a PNG file records (its pHYs chunk), in dots per inch."""
+    with open(path, "rb") as file:
+        content = file.read()
+    assert content[:8] == b"\x89PNG\r\n\x1a\n", "not a PNG file"
+    position = 8
+    while position < len(content):
+        length = int.from_bytes(content[position:position + 4], "big")
+        kind = content[position + 4:position + 8]
+        if kind == b"pHYs":
+            per_metre = int.from_bytes(content[position + 8:position + 12], "big")
+            return per_metre * 0.0254
+        position += 12 + length
+    return 0
+
+
+class Sweep:
+    """The tool run on the scratch directory's base design, its CSV there."""
+
+    def __init__(self, scratch, binary):
+        self.scratch = scratch
+        self.binary = binary
+        self.dir = scratch.dir
+        self.base = scratch.base
+        self.csv = os.path.join(self.dir, "plan.csv")
+
+    def write(self, name, text):
+        return self.scratch.write(name, text)
+
+    def tool(self, *args, base=None, env=None):
+        return subprocess.run([TOOL, base or self.base, "--binary", self.binary, "--csv", self.csv,
+                               "--jobs", "2", *args], capture_output=True, text=True, env=env,
+                              stdin=subprocess.DEVNULL, timeout=300)
+
+    def rows(self, path=None):
+        return read_rows(path or self.csv)
+
+
+@pytest.fixture
+def sweep(binary, scratch):
+    return Sweep(scratch, binary)
+
+
+SETTINGS_READ_BACK = [
+    (("samples", 15),), (("loci", 5),), (("loci", 1),), (("pops", 3),), (("ne", 25),),
+    (("generations", 0),), (("fst", 0.05),),
+    (("samples", 9), ("loci", 3), ("pops", 4), ("ne", 70), ("generations", 3)),
+]
+
+
+@pytest.mark.parametrize("values", SETTINGS_READ_BACK)
+def test_parameter_files_of_every_axis_read_back_through_gorvan(sweep, values):
+    # The base's values run over lines and a blank line follows line 3: the
+    # program reads the values where they stand, and so must the tool.
+    odd = sweep.write("ODD.IN", ODD_LAYOUT)
+    base = checker.read_design_file(sweep.binary, odd)
+    assert (base.chain, base.ne, base.generations, base.samples) == ((10, 2, 10), 50, 2, (10, 12))
+    wanted = axes.apply(axes.Setting(values), base, runs=11)
+    read = checker.read_back(sweep.binary, design.parameter_text(wanted))
+    assert design.differences(wanted, read) == []
+    assert read.loci[-1].texts == base.loci[(len(read.loci) - 1) % 2].texts
+    assert axes.apply(axes.Setting((("fst", 0.05),)), base, 1).generations == 5
+
+
+REFUSALS = [
+    ([], "name at least one axis"),
+    (["--vary", "depth=3"], "unknown axis"),
+    (["--vary", "samples=10,10"], "appears more than once"),
+    (["--vary", "fst=0.1", "--vary", "generations=2"], "both set the generations"),
+    (["--vary", "loci=51"], "at most 50"),
+    (["--vary", "pops=1,2"], "between 2 and 30"),
+    (["--vary", "samples=9000"], "together at most 16383"),
+    (["--vary", "ne=20000"], "between 1 and 16383"),
+    (["--vary", "ne=20", "--runs", "3", "--shards", "4"], "more shards than the 3 runs"),
+    (["--vary", "ne=20", "--seed", "4294967295", "--shards", "2"], "the seeds must lie"),
+    (["--vary", "ne=20", "--runs", "0"], "--runs 0: at least 1"),
+    (["--vary", "ne=20", "--target", "1.5"], "a power between 0 and 1"),
+    (["--vary", "ne=20", "--plot", "{dir}/c.jpg"], "extension"),
+    (["--vary", "ne=20", "--plot", "{dir}/no/c.png"], "does not exist"),
+    (["--vary", "ne=20", "--resume"], "no {csv} to resume"),
+    (["--vary", "ne=20", "--resume", "--csv", "{base}"], "is not a table of"),
+    (["--vary", "ne=20", "--csv", "{base}"], "is not a table of"),
+    (["--vary", "ne=20", "--csv", "{dir}"], "is a folder; name a file"),
+    (["--vary", "ne=20", "--binary", "{dir}/nope"], "gorvan program not found"),
+]
+
+
+@pytest.mark.parametrize("args, reason", REFUSALS)
+def test_refusals_come_before_any_job(sweep, args, reason):
+    def filled(text):
+        return text.format(dir=sweep.dir, csv=sweep.csv, base=sweep.base)
+    done = sweep.tool(*[filled(arg) for arg in args])
+    assert done.returncode == 2, done.stderr
+    assert filled(reason) in done.stderr
+    assert done.stdout == ""
+    assert os.listdir(sweep.dir) == ["BASE.IN"]
+    with open(sweep.base) as file:
+        assert file.read() == tiny()
+
+
+def test_a_base_the_program_refuses_is_refused_with_its_message(sweep):
+    bad = sweep.write("BAD.IN", tiny().replace("2 0.5 0.5", "2 0.5 0.4"))
+    done = sweep.tool("--vary", "ne=20", base=bad)
+    assert done.returncode == 2, done.stderr
+    assert "Allele frequencies do not sum to unity at Locus  1" in done.stderr
+    assert not os.path.exists(sweep.csv)
+
+
+def test_sweep_table_csv_plot_and_shards(sweep):
+    png = os.path.join(sweep.dir, "curve.png")
+    done = sweep.tool("--vary", "samples=5,20", "--vary", "generations=1,6", "--runs", "9",
+                      "--shards", "2", "--seed", "5", "--plot", png)
+    assert done.returncode == 0, done.stderr
+    rows = sweep.rows()
+    assert ([(row["samples"], row["generations"]) for row in rows]
+            == [("5", "1"), ("20", "1"), ("5", "6"), ("20", "6")])
+    for row in rows:
+        runs = int(row["runs"])
+        assert (runs, row["shards"], row["seed"]) == (9, "2", "5")
+        assert int(row["discarded"]) == 0
+        for test in ("chi2", "fisher"):
+            count = int(row[f"significant_{test}"])
+            assert float(row[f"power_{test}"]) == pytest.approx(count / runs, abs=0.5e-6)
+            low, high = stats.clopper_pearson(count, runs)
+            assert float(row[f"power_{test}_low"]) == pytest.approx(low, abs=0.5e-6)
+            assert float(row[f"power_{test}_high"]) == pytest.approx(high, abs=0.5e-6)
+        expected = 1 - (1 - 1 / 100) ** int(row["generations"])
+        assert float(row["expected_fst"]) == pytest.approx(expected, abs=0.5e-6)
+    # The printed table holds the same rows, and the answer one line per curve.
+    printed = done.stdout.splitlines()
+    assert printed[0].split()[:5] == ["samples", "loci", "pops", "ne", "t"]
+    for row, line in zip(rows, printed[1:5]):
+        assert f"{float(row['power_fisher']):.3f}" in line
+    assert sum(1 for line in printed if line.startswith("generations=")) == 4
+    progress = [line for line in done.stderr.splitlines() if line.startswith("[")]
+    assert [line[:5] for line in progress] == ["[1/4]", "[2/4]", "[3/4]", "[4/4]"]
+    assert all("left" in line for line in progress)
+    assert round(png_dpi(png)) >= 200
+    assert sorted(os.listdir(sweep.dir)) == ["BASE.IN", "curve.png", "plan.csv"]
+
+    # Shards: the same tallies as separate runs with seeds 5 and 6 and
+    # the runs split 5 + 4, summed.
+    separate = []
+    for seed, runs in ((5, 5), (6, 4)):
+        path = os.path.join(sweep.dir, f"seed{seed}.csv")
+        again = subprocess.run(
+            [TOOL, sweep.base, "--binary", sweep.binary, "--csv", path, "--vary", "samples=5,20",
+             "--vary", "generations=1,6", "--runs", str(runs), "--seed", str(seed)],
+            capture_output=True, text=True, timeout=300)
+        assert again.returncode == 0, again.stderr
+        separate.append(sweep.rows(path))
+    for row, first, second in zip(rows, *separate):
+        for column in ("runs", "discarded", "significant_chi2", "significant_fisher"):
+            assert int(row[column]) == int(first[column]) + int(second[column])
+        reached = (5 * float(first["reached_fst"]) + 4 * float(second["reached_fst"])) / 9
+        assert float(row["reached_fst"]) == pytest.approx(reached, abs=0.5e-6)
+
+
+def test_null_check_and_a_test_switched_off(sweep):
+    base = sweep.write("CHI2.IN", tiny(tests="1 0"))
+    svg = os.path.join(sweep.dir, "curve.svg")
+    done = sweep.tool("--vary", "generations=0,3", "--vary", "ne=20,40", "--runs", "5",
+                      "--null-check", "--null-runs", "20", "--plot", svg, base=base)
+    assert done.returncode == 0, done.stderr
+    rows = sweep.rows()
+    # Without drift the effective size plays no part: one null design.
+    assert len({row["null_design"] for row in rows}) == 1
+    for row in rows:
+        assert ((row["power_fisher"], row["type1_fisher"], row["chain_excess"], row["chain"])
+                == ("", "", "", ""))
+        assert row["null_runs"] == "20"
+        assert (0 <= float(row["type1_chi2_low"]) <= float(row["type1_chi2"])
+                <= float(row["type1_chi2_high"]) <= 1)
+    with open(svg) as file:
+        assert "<svg" in file.read(2000)
+
+    done = sweep.tool("--vary", "samples=6,12", "--runs", "4", "--null-check",
+                      "--null-runs", "30", "--shards", "2")
+    assert done.returncode == 0, done.stderr
+    rows = sweep.rows()
+    assert len({row["null_design"] for row in rows}) == 2
+    for row in rows:
+        runs = int(row["null_runs"])
+        assert runs == 30
+        excess, error = float(row["chain_excess"]), float(row["chain_excess_se"])
+        # A whole number of runs apart, and a standard error that covers it.
+        assert excess * runs == pytest.approx(round(excess * runs), abs=1e-4)
+        assert abs(excess) <= 1
+        assert error >= 0
+        assert 0 <= float(row["zero_p_share"]) <= 1
+        warned = bool(row["chain_warning"])
+        assert warned == (excess > 0.01 + 2 * error or float(row["zero_p_share"]) > 0.005)
+        if warned:
+            assert "counted steps" in row["chain_warning"]
+            assert row["chain_warning"] in done.stderr
+
+
+def test_interrupt_keeps_finished_rows_and_resume_finishes(sweep):
+    # A program that never ends the setting with 14 diploids per sample,
+    # so that the interruption always finds the other settings finished
+    # and that one running.
+    stuck = sweep.write("stuck-gorvan", f"""#!/bin/sh
+if [ "$1" != --check ] && grep -q '^14 14 ' GORVAN.IN; then exec sleep 600; fi
+exec '{sweep.binary}' "$@"
+""")
+    os.chmod(stuck, 0o755)
+    args = [TOOL, sweep.base, "--binary", stuck, "--csv", sweep.csv, "--jobs", "2",
+            "--vary", "samples=8,10,12,14,16,18", "--seed", "3", "--runs", "20"]
+    process = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                               text=True, stdin=subprocess.DEVNULL)
+    deadline = time.monotonic() + 120
+    while time.monotonic() < deadline:
+        if os.path.exists(sweep.csv) and len(sweep.rows()) == 5:
+            break
+        time.sleep(0.05)
+    process.send_signal(signal.SIGINT)
+    stdout, stderr = process.communicate(timeout=30)
+    assert process.returncode == 130, stderr
+    assert "Traceback" not in stderr
+    assert "5 of 6 finished settings are in" in stderr
+    kept = sweep.rows()
+    assert [row["samples"] for row in kept] == ["8", "10", "12", "16", "18"]
+    assert sorted(os.listdir(sweep.dir)) == ["BASE.IN", "plan.csv", "stuck-gorvan"]
+
+    args[3] = sweep.binary
+    resumed = subprocess.run(args + ["--resume"], capture_output=True, text=True, timeout=300)
+    assert resumed.returncode == 0, resumed.stderr
+    assert "5 of 6 settings taken from" in resumed.stderr
+    progress = [line for line in resumed.stderr.splitlines() if line.startswith("[")]
+    assert len(progress) == 1
+    assert "[6/6] samples=14" in progress[0]
+    final = sweep.rows()
+    assert [row["samples"] for row in final] == ["8", "10", "12", "14", "16", "18"]
+    fresh_csv = os.path.join(sweep.dir, "fresh.csv")
+    fresh = subprocess.run(args[:5] + [fresh_csv] + args[6:], capture_output=True,
+                           text=True, timeout=300)
+    assert fresh.returncode == 0, fresh.stderr
+    assert sweep.rows(fresh_csv) == final
+
+
+def test_a_failing_job_is_reported_and_resumed_and_discards_are_counted(sweep):
+    # One common allele and a rare one, one diploid per sample: most
+    # attempts find every sample monomorphic and are thrown away.
+    rare = sweep.write("RARE.IN", tiny(runs=5).replace("10 12 ", "1 1 ").replace(
+        "3 0.2 0.3 0.50e0", "2 0.97 0.03").replace("2 0.5 0.5", "2 0.97 0.03"))
+    failing = sweep.write("failing-gorvan", f"""#!/bin/sh
+if [ "$1" != --check ] && grep -q '^2 2 ' GORVAN.IN; then echo 'disk on fire' >&2; exit 3; fi
+exec '{sweep.binary}' "$@"
+""")
+    os.chmod(failing, 0o755)
+    args = [TOOL, rare, "--binary", failing, "--csv", sweep.csv, "--vary", "samples=1,2",
+            "--seed", "9"]
+    done = subprocess.run(args, capture_output=True, text=True, timeout=300)
+    assert done.returncode == 1, done.stderr
+    assert "job p002-samples-2-1of1 failed (exit code 3)" in done.stderr
+    assert "disk on fire" in done.stderr
+    assert "1 of 2 settings finished" in done.stderr
+    assert [row["samples"] for row in sweep.rows()] == ["1"]
+    kept = [name for name in os.listdir(sweep.dir) if name.startswith(".gorvan-plan-jobs-")]
+    assert len(kept) == 1
+    assert os.listdir(os.path.join(sweep.dir, kept[0], "p002-samples-2-1of1")) == ["GORVAN.IN"]
+
+    # The discarded attempts are the "Run =" lines beyond the runs.
+    direct = os.path.join(sweep.dir, "direct")
+    os.makedirs(direct)
+    text = design.parameter_text(checker.read_design_file(sweep.binary, rare))
+    checker.write_parameter_file(direct, text)
+    console = subprocess.run([sweep.binary, "--seed", "9"], cwd=direct, capture_output=True,
+                             text=True).stdout
+    attempts = sum(line.startswith("Run =") for line in console.splitlines())
+    assert attempts > 5
+    assert int(sweep.rows()[0]["discarded"]) == attempts - 5
+
+    args[3] = sweep.binary
+    resumed = subprocess.run(args + ["--resume"], capture_output=True, text=True, timeout=300)
+    assert resumed.returncode == 0, resumed.stderr
+    assert "1 of 2 settings taken from" in resumed.stderr
+    assert [row["samples"] for row in sweep.rows()] == ["1", "2"]
+
+
+def test_missing_matplotlib_is_named_before_any_job(sweep):
+    fake = os.path.join(sweep.dir, "fake", "matplotlib")
+    os.makedirs(fake)
+    sweep.write(os.path.join("fake", "matplotlib", "__init__.py"),
+                "raise ImportError('no matplotlib here')\n")
+    env = dict(os.environ, PYTHONPATH=os.path.join(sweep.dir, "fake"))
+    done = sweep.tool("--vary", "ne=20", "--plot", os.path.join(sweep.dir, "c.png"), env=env)
+    assert done.returncode == 2
+    assert "apt-get install python3-matplotlib" in done.stderr
+    assert not os.path.exists(sweep.csv)
