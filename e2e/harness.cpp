@@ -9,8 +9,10 @@
 #include <stdexcept>
 #include <string_view>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 namespace gorvan::e2e {
 namespace {
@@ -70,12 +72,22 @@ RunResult RunGorvan(const std::filesystem::path& dir, const Launch& launch) {
                          static_cast<rlim_t>(launch.file_size_limit)};
       if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(127);
     }
+    if (launch.umask >= 0) ::umask(static_cast<mode_t>(launch.umask));
     ::dup2(in, 0);
     ::dup2(out, 1);
     ::dup2(err, 2);
+    for (int fd : {in, out, err}) {
+      if (fd > 2) ::close(fd);
+    }
+    for (const auto& [resource, value] : {std::pair{RLIMIT_NOFILE, launch.open_files_limit},
+                                          std::pair{RLIMIT_AS, launch.address_space_limit}}) {
+      const rlimit limit{static_cast<rlim_t>(value), static_cast<rlim_t>(value)};
+      if (value > 0 && ::setrlimit(resource, &limit) != 0) ::_exit(127);
+    }
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }
+  if (launch.pid != nullptr) *launch.pid = pid;
   RunResult result;
   if (launch.watch_console) {
     ::close(console_pipe[1]);

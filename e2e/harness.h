@@ -32,6 +32,13 @@ struct Launch {
   // program cannot get more than a page of console text ahead of it, so a
   // test can act at a known point of the run.
   std::function<void(const std::string& console_so_far)> watch_console;
+  // Limits of the environment: open files (RLIMIT_NOFILE) and address space
+  // in bytes (RLIMIT_AS); 0: as the tests run. The umask, when set.
+  long open_files_limit = 0;
+  long address_space_limit = 0;
+  int umask = -1;
+  // Set to the program's process id once it is started (for signals).
+  int* pid = nullptr;
 };
 RunResult RunGorvan(const std::filesystem::path& dir, const Launch& launch);
 

@@ -11,7 +11,9 @@
 #include "driver/command_line/check_design.h"
 #include "driver/command_line/command_line.h"
 #include "driver/job/fault_guard.h"
+#include "driver/job/interruption.h"
 #include "driver/job/job_lock.h"
+#include "driver/job/job_notes.h"
 #include "driver/job/processors.h"
 #include "driver/program.h"
 #include "report/terminal_console.h"
@@ -29,10 +31,14 @@ int RunJob(const CommandLine& command_line) {
   try {
     lock.emplace();
     if (!MayRun(*lock, std::cerr)) return kAnotherJobExitCode;
+    CatchInterruptions();
     ProgramOptions options;
     options.seed = command_line.seed;
     options.threads = command_line.threads == 0 ? ProcessorsAvailable() : command_line.threads;
     RunProgram(*state, options);
+  } catch (const JobInterrupted& interrupted) {
+    WriteNote(std::cerr, InterruptedNote(interrupted, state->STOP_RUNS));
+    return 128 + interrupted.signal;
   } catch (const ProgramStop& stop) {
     return stop.exit_code;
   } catch (const RuntimeError& error) {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "driver/job/interruption.h"
 #include "driver/job/job_notes.h"
 #include "driver/job/output_preflight.h"
 #include "driver/job/read_parameters.h"
@@ -30,6 +31,11 @@ void CreateFstFile(State& s) {
   WRITE_FST_HEADER(s);
 }
 
+void EraseScratchTable(State& s) {
+  s.INFILE.Assign(kTableFileName);
+  s.INFILE.Erase();
+}
+
 void CloseOutputFiles(State& s) {
   s.OUT1.Close();
   s.OUT5.Close();
@@ -48,14 +54,21 @@ bool DoOneRun(State& s, FisherZeroTally& zeros) {
   return true;
 }
 
-void MakeAllRuns(State& s, int threads, RunWatch& watch) {
-  if (threads > 1) {
-    MakeAllRunsThreaded(s, threads, watch);
+void MakeAllRuns(State& s, PreparedThreads* threads, RunWatch& watch) {
+  if (threads != nullptr) {
+    MakeAllRunsThreaded(s, *threads, watch);
     return;
   }
   do {
+    StopIfInterrupted(s.RUN);
     watch.NoteAttempt(DoOneRun(s, watch.zeros));
   } while (s.RUN != s.STOP_RUNS);
+}
+
+void MakeAllRuns(State& s, int threads, RunWatch& watch) {
+  std::unique_ptr<PreparedThreads> prepared;
+  if (threads > 1) prepared = PrepareThreadedRuns(threads, watch.notes);
+  MakeAllRuns(s, prepared.get(), watch);
 }
 
 void RunProgram(State& s, const ProgramOptions& options) {
@@ -66,8 +79,13 @@ void RunProgram(State& s, const ProgramOptions& options) {
   INITIALIZE_ARRAYS(s);
   auto noted = std::make_unique<ParameterSource>();
   ReadParameters(s, *noted, notes);
-  // Nothing of a previous job is replaced unless every file can be written.
+  // Nothing of a previous job is replaced unless every file can be written
+  // and the threads have started (a system that allows fewer runs the job
+  // on those, down to the serial loop).
+  std::unique_ptr<PreparedThreads> threads;
+  if (options.threads > 1) threads = PrepareThreadedRuns(options.threads, notes);
   CheckEveryOutputFileCanBeWritten();
+  StopIfInterrupted(kNoFileReplaced);
   WRITE_OUTFILE(s);
   CreateFstFile(s);
   INITIALIZE_SUBPOPS(s);
@@ -80,17 +98,20 @@ void RunProgram(State& s, const ProgramOptions& options) {
   s.SUM_HS = 0;
   TIMER(s);
   RunWatch watch(notes);
-  MakeAllRuns(s, options.threads, watch);
+  try {
+    MakeAllRuns(s, threads.get(), watch);
+  } catch (const JobInterrupted&) {
+    CloseOutputFiles(s);
+    if (threads == nullptr) EraseScratchTable(s);
+    throw;
+  }
   TIMER(s);
   WRITE_FINAL_RESULTS(s);
   CloseOutputFiles(s);
   if (s.ERASE_DETAILED_OUTPUT == 1) ERASE_OUTFILES(s);
   // The scratch table is deleted under the name it was written with. The
   // threaded pipeline never made one, and leaves a file of that name alone.
-  if (options.threads <= 1) {
-    s.INFILE.Assign(kTableFileName);
-    s.INFILE.Erase();
-  }
+  if (threads == nullptr) EraseScratchTable(s);
   watch.zeros.Report(s, notes);
 }
 

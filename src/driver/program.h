@@ -6,6 +6,7 @@
 #include <iostream>
 #include <optional>
 
+#include "driver/pipeline/threaded_runs.h"
 #include "driver/run_loop/run_watch.h"
 #include "state/state.h"
 
@@ -39,7 +40,10 @@ bool DoOneRun(State& s, FisherZeroTally& zeros);
 // reads and writes what DoOneRun does, run after run, and tells `watch` of
 // every attempt. With `threads` above 1 the loci are tested by that many
 // threads, and the stream of `s` is left where it was (the producer draws on
-// a copy).
+// a copy). Between attempts the loop stops on an interruption
+// (JobInterrupted). The threads are prepared here; the job prepares them
+// before it replaces any file and hands them over (nullptr: serial).
 void MakeAllRuns(State& s, int threads, RunWatch& watch);
+void MakeAllRuns(State& s, PreparedThreads* threads, RunWatch& watch);
 
 }  // namespace gorvan

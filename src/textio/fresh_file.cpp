@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "base/runtime_error.h"
+#include "textio/new_file_mode.h"
 
 namespace gorvan {
 namespace {
@@ -31,7 +32,8 @@ int CreateFreshFile(const std::string& name) {
       if (::unlink(name.c_str()) != 0 && errno != ENOENT) FailCreate(name, errno);
     }
     // O_EXCL with O_NOFOLLOW: the file is new and ours, never a link's target.
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const int fd =
+        ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kNewFileMode);
     if (fd >= 0) return fd;
     if (errno != EEXIST) FailCreate(name, errno);
   }

@@ -8,6 +8,7 @@
 
 #include "base/runtime_error.h"
 #include "textio/fresh_file.h"
+#include "textio/new_file_mode.h"
 
 namespace gorvan {
 namespace {
@@ -39,7 +40,7 @@ void TextFile::Rewrite() {
   pending_.clear();
   held_.clear();
   hold_lines_ = false;
-  const int fd = ::open(name_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const int fd = ::open(name_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kNewFileMode);
   if (fd < 0) Fail(FileOperation::kCreate, errno, "creating file " + name_);
   fd_ = fd;
 }

@@ -1,12 +1,14 @@
 #include "textio/write_probe.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "base/runtime_error.h"
+#include "textio/new_file_mode.h"
 
 namespace gorvan {
 namespace {
@@ -18,10 +20,27 @@ namespace {
 
 // The directory takes a new file of this name: one is made and removed.
 void ProbeNewFile(const std::string& name) {
-  const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  const int fd =
+      ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kNewFileMode);
   if (fd < 0) FailCreate(name, errno);
   ::close(fd);
   ::unlink(name.c_str());
+}
+
+// `name` is a symbolic link whose target is missing: the job will create the
+// target through the link, so the probe does the same and removes what it
+// made. A link into a missing directory or one the user may not write fails
+// here as it would in the job.
+void ProbeThroughLink(const std::string& name) {
+  const int fd =
+      ::open(name.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, kNewFileMode);
+  if (fd < 0) FailCreate(name, errno);
+  ::close(fd);
+  char* made = ::realpath(name.c_str(), nullptr);
+  if (made != nullptr) {
+    ::unlink(made);
+    std::free(made);
+  }
 }
 
 }  // namespace
@@ -39,10 +58,28 @@ void ProbeRewritable(const std::string& name) {
     ::close(fd);
     return;
   }
-  // A link to a missing file: the job makes its target itself, and nothing
-  // is made here for a probe.
-  if (errno == ENOENT) return;
+  if (errno == ENOENT && S_ISLNK(entry.st_mode)) {
+    ProbeThroughLink(name);
+    return;
+  }
   FailCreate(name, errno);
+}
+
+void ProbeDescriptors(const std::vector<std::string>& names) {
+  std::vector<int> held;
+  int failure = 0;
+  size_t failed_at = 0;
+  for (size_t k = 0; k < names.size() && failure == 0; ++k) {
+    const int fd = ::open(".", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+      failure = errno;
+      failed_at = k;
+    } else {
+      held.push_back(fd);
+    }
+  }
+  for (int fd : held) ::close(fd);
+  if (failure != 0) FailCreate(names[failed_at], failure);
 }
 
 void ProbeReplaceable(const std::string& name) {

@@ -37,6 +37,7 @@ CommandLine UsageError(std::string message) {
 
 CommandLine ParseCommandLine(int argc, const char* const* argv) {
   CommandLine result;
+  bool threads_given = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--help" || arg == "-h") {
@@ -60,6 +61,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
       } else {
         return UsageError(std::string(arg) + " needs a value");
       }
+      if (threads_given) return UsageError("--threads given more than once");
+      threads_given = true;
       const std::optional<int> threads = ParseThreads(value);
       if (!threads) {
         return UsageError("--threads takes a whole number from 0 (every processor) to " +

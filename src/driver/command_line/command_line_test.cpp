@@ -42,7 +42,9 @@ TEST(ParseCommandLineTest, BadSeedsAndArgumentsAreUsageErrors) {
                                         {"--threads", "two"},
                                         {"--threads=1.5"},
                                         {"--threads", "1025"},
-                                        {"--threads", ""}}) {
+                                        {"--threads", ""},
+                                        {"--threads", "2", "-t", "2"},
+                                        {"--threads=1", "--threads", "3"}}) {
     const CommandLine line = Parse(args);
     EXPECT_EQ(line.action, CommandLine::Action::kUsageError) << args[0];
     EXPECT_FALSE(line.error.empty());

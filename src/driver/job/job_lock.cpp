@@ -8,6 +8,7 @@
 
 #include "base/runtime_error.h"
 #include "driver/job/job_notes.h"
+#include "textio/new_file_mode.h"
 
 namespace gorvan {
 namespace {
@@ -34,13 +35,31 @@ bool StillNamed(int fd) {
   return open_file.st_dev == named.st_dev && open_file.st_ino == named.st_ino;
 }
 
+// A lock file made by another user, which this user may not open for
+// writing: when no job holds it (a lock is tested through a descriptor for
+// reading), it is a leftover and its name is freed, so that the directory's
+// owner is not shut out by a colleague's crashed job. False when a job holds
+// it or the name cannot be freed.
+bool FreeLeftoverLockOfAnother() {
+  const int fd = ::open(kJobLockFileName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct flock probe {};
+  probe.l_type = F_WRLCK;
+  probe.l_whence = SEEK_SET;
+  const bool unheld = ::fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type == F_UNLCK;
+  ::close(fd);
+  return unheld && ::unlink(kJobLockFileName) == 0;
+}
+
 }  // namespace
 
 JobLock::JobLock() {
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    const int fd = ::open(kJobLockFileName, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const int fd =
+        ::open(kJobLockFileName, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, kNewFileMode);
     if (fd < 0) {
       const int error = errno;
+      if (error == EACCES && FreeLeftoverLockOfAnother()) continue;
       throw RuntimeError(
           ErrorNumberFor(FileOperation::kCreate, error),
           std::string("creating file ") + kJobLockFileName + ": " + std::strerror(error));
@@ -72,8 +91,10 @@ JobLock::JobLock() {
 
 JobLock::~JobLock() {
   if (fd_ < 0) return;
-  // Removed while still locked, so no other job can have taken it meanwhile.
-  ::unlink(kJobLockFileName);
+  // Removed while still locked, so no other job can have taken it meanwhile;
+  // and only while the name is still this job's file: after a user removed
+  // it by hand, the name may be another job's lock.
+  if (StillNamed(fd_)) ::unlink(kJobLockFileName);
   ::close(fd_);
 }
 

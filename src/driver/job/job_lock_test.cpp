@@ -2,6 +2,9 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -48,6 +51,41 @@ TEST(JobLockTest, AHeldLockKeepsOthersOutAndDiesWithItsProcess) {
   }
   // A job that ends removes its lock file.
   EXPECT_FALSE(std::filesystem::exists(kJobLockFileName));
+}
+
+// A user removed the lock file by hand while job A ran, and job B made a
+// new one: A's end must not remove B's, or a third job would run beside B.
+TEST(JobLockTest, AJobRemovesOnlyTheLockFileItHolds) {
+  ScopedWorkDir dir;
+  auto first = std::make_unique<JobLock>();
+  ASSERT_EQ(first->outcome(), JobLock::Outcome::kHeld);
+  std::filesystem::remove(kJobLockFileName);
+  JobLock second;
+  ASSERT_EQ(second.outcome(), JobLock::Outcome::kHeld);
+  first.reset();
+  EXPECT_TRUE(std::filesystem::exists(kJobLockFileName));
+}
+
+// A lock file left by another user's job, which no job holds and this user
+// may not open for writing, is replaced when the directory allows it.
+TEST(JobLockTest, ALeftoverLockOfAnotherUserIsReplaced) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as two users";
+  ScopedWorkDir dir;
+  std::filesystem::permissions(".", std::filesystem::perms::all);
+  { std::ofstream leftover(kJobLockFileName); }  // root's, mode 0644, unlocked
+  const pid_t other = ::fork();
+  ASSERT_GE(other, 0);
+  if (other == 0) {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+    JobLock lock;
+    struct stat info {};
+    const bool replaced = lock.outcome() == JobLock::Outcome::kHeld &&
+                          ::stat(kJobLockFileName, &info) == 0 && info.st_uid == 65534;
+    ::_exit(replaced ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(other, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 }  // namespace

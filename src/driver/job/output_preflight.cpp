@@ -1,5 +1,8 @@
 #include "driver/job/output_preflight.h"
 
+#include <string>
+#include <vector>
+
 #include "report/output_file_names.h"
 #include "stats/table/table_file.h"
 #include "textio/write_probe.h"
@@ -7,11 +10,16 @@
 namespace gorvan {
 
 void CheckEveryOutputFileCanBeWritten() {
-  for (const char* name : {kMainReportFileName, kFstFileName, kSubpopsFileName, kSamplesFileName,
-                           kLocusTestFileName, kSumtestFileName}) {
-    ProbeRewritable(name);
-  }
+  const std::vector<std::string> reports = {kMainReportFileName, kFstFileName,
+                                            kSubpopsFileName,    kSamplesFileName,
+                                            kLocusTestFileName,  kSumtestFileName};
+  for (const std::string& name : reports) ProbeRewritable(name);
   ProbeReplaceable(kTableFileName);
+  // The six files stay open for the whole job, and the scratch table is
+  // opened beside them for each locus.
+  std::vector<std::string> open_at_once = reports;
+  open_at_once.push_back(kTableFileName);
+  ProbeDescriptors(open_at_once);
 }
 
 }  // namespace gorvan

@@ -1,12 +1,12 @@
 #include "driver/pipeline/threaded_runs.h"
 
 #include <memory>
+#include <new>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "base/internal_check.h"
+#include "driver/job/interruption.h"
 #include "driver/job/job_notes.h"
 #include "driver/pipeline/role_times.h"
 #include "driver/pipeline/run_queue.h"
@@ -109,6 +109,7 @@ class WorkerResults final : public LocusTestSource {
 
 void WriteRuns(State& s, RunQueue& queue, RunWatch& watch) {
   for (;;) {
+    StopIfInterrupted(s.RUN);
     RunRecord& record = queue.Front();
     ReplayConsole(record.console, s.console);
     if (record.accepted) {
@@ -130,59 +131,70 @@ void WriteRuns(State& s, RunQueue& queue, RunWatch& watch) {
 // The producer and the workers, stopped and joined however the writer ends.
 class Crew {
  public:
-  explicit Crew(RunQueue& queue) : queue_(queue) {}
+  Crew(RunQueue& queue, StandbyThreads& threads) : queue_(queue), threads_(threads) {}
   ~Crew() { StopAndJoin(); }
   Crew(const Crew&) = delete;
   Crew& operator=(const Crew&) = delete;
 
-  template <typename Work>
-  void Start(Work work) {
-    threads_.emplace_back(std::move(work));
-  }
-
   void StopAndJoin() {
     queue_.Stop();
-    for (std::thread& thread : threads_) {
-      if (thread.joinable()) thread.join();
-    }
+    threads_.JoinAll();
   }
 
  private:
   RunQueue& queue_;
-  std::vector<std::thread> threads_;
+  StandbyThreads& threads_;
 };
 
 }  // namespace
 
-void MakeAllRunsThreaded(State& s, int threads, RunWatch& watch) {
-  // The producer draws on a state of its own; its console only records.
-  RecordedConsole producer_console;
-  auto producer = std::make_unique<State>(producer_console);
-  CopyParametersAndStream(s, *producer);
+PreparedThreads::PreparedThreads(size_t threads)
+    : producer(std::make_unique<State>(producer_console)), crew(threads) {}
 
-  RunQueue queue(BudgetFor(s, threads));
+std::unique_ptr<PreparedThreads> PrepareThreadedRuns(int test_threads, std::ostream& notes) {
+  const size_t wanted = static_cast<size_t>(test_threads) + 1;  // and the producer
+  std::unique_ptr<PreparedThreads> prepared;
+  try {
+    prepared = std::make_unique<PreparedThreads>(wanted);
+  } catch (const std::bad_alloc&) {
+    WriteNote(notes,
+              "there is no memory for the test threads; the job runs on one thread, "
+              "with the same results");
+    return nullptr;
+  }
+  const size_t started = prepared->crew.size();
+  if (started < 2) {
+    WriteNote(notes,
+              "no test thread could be started; the job runs on one thread, "
+              "with the same results");
+    return nullptr;
+  }
+  if (started < wanted) {
+    WriteNote(notes, "only " + std::to_string(started - 1) + " of " + std::to_string(test_threads) +
+                         " test threads could be started");
+  }
+  return prepared;
+}
+
+void MakeAllRunsThreaded(State& s, PreparedThreads& prepared, RunWatch& watch) {
+  // The producer draws on a state of its own; its console only records.
+  State& producer = *prepared.producer;
+  RecordedConsole& producer_console = prepared.producer_console;
+  CopyParametersAndStream(s, producer);
+
+  const size_t workers = prepared.crew.size() - 1;
+  RunQueue queue(BudgetFor(s, static_cast<int>(workers)));
   const bool run_chi2 = s.RUN_CHI2 == 1;
   const bool run_fisher = s.RUN_FISHER == 1;
   RoleTimes times;
-  times.workers.assign(static_cast<size_t>(threads), 0);
-  Crew crew(queue);
-  crew.Start([&] { Produce(*producer, producer_console, queue, times.producer); });
-  for (size_t k = 0; k < times.workers.size(); ++k) {
+  times.workers.assign(workers, 0);
+  Crew crew(queue, prepared.crew);
+  prepared.crew.Give(0, [&] { Produce(producer, producer_console, queue, times.producer); });
+  for (size_t k = 0; k < workers; ++k) {
     double* worker_time = &times.workers[k];
-    try {
-      crew.Start([&queue, run_chi2, run_fisher, worker_time] {
-        TestLoci(queue, run_chi2, run_fisher, *worker_time);
-      });
-    } catch (const std::system_error&) {
-      // The system allows no more threads: the results are the same with
-      // fewer, so the job goes on with those there are.
-      if (k == 0) throw;
-      WriteNote(watch.notes, "only " + std::to_string(k) + " of " +
-                                 std::to_string(times.workers.size()) +
-                                 " test threads could be started");
-      times.workers.resize(k);
-      break;
-    }
+    prepared.crew.Give(k + 1, [&queue, run_chi2, run_fisher, worker_time] {
+      TestLoci(queue, run_chi2, run_fisher, *worker_time);
+    });
   }
   const double writer_start = ThreadCpuSeconds();
   WriteRuns(s, queue, watch);

@@ -14,15 +14,37 @@
 // file is not used.
 #pragma once
 
+#include <cstddef>
+#include <memory>
+#include <ostream>
+
+#include "driver/pipeline/standby_threads.h"
 #include "driver/run_loop/run_watch.h"
 #include "state/state.h"
+#include "textio/recorded_console.h"
 
 namespace gorvan {
 
-// MakeAllRuns for `threads` (2 or more) test threads: reads the parameters
-// and the stream of `s`; writes every output line, the console, RUN, the
-// run's variables, the sums and the tallies as the serial loop does, and
-// tells `watch` of every attempt in the serial order.
-void MakeAllRunsThreaded(State& s, int threads, RunWatch& watch);
+// What the threaded loop needs, made before the job replaces any file: the
+// producer's state and the threads, waiting.
+struct PreparedThreads {
+  explicit PreparedThreads(size_t threads);
+
+  RecordedConsole producer_console;
+  std::unique_ptr<State> producer;
+  StandbyThreads crew;  // the producer's thread first, then the test threads
+};
+
+// The producer and `test_threads` (2 or more) test threads, or as many as
+// the system allows with a note on `notes`. nullptr, with a note, when not
+// even one test thread can start: the job then runs the serial loop, whose
+// output is the same.
+std::unique_ptr<PreparedThreads> PrepareThreadedRuns(int test_threads, std::ostream& notes);
+
+// MakeAllRuns on the prepared threads: reads the parameters and the stream
+// of `s`; writes every output line, the console, RUN, the run's variables,
+// the sums and the tallies as the serial loop does, and tells `watch` of
+// every attempt in the serial order.
+void MakeAllRunsThreaded(State& s, PreparedThreads& prepared, RunWatch& watch);
 
 }  // namespace gorvan
