@@ -1,6 +1,7 @@
 // The program as a user starts it: arguments, and a start without a
 // parameter file.
 #include <regex>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -92,6 +93,45 @@ TEST(CommandLineTest, CheckPrintsTheDesignWithTheLinesItCameFrom) {
     EXPECT_NE(run.output.find(expected), std::string::npos) << expected << "\n" << run.output;
   }
   EXPECT_EQ(dir.Files(), std::vector<std::string>{"GORVAN.IN"});
+}
+
+// The first comment is cut at 80 bytes, perhaps inside a character, and a
+// comment may be in any code page. Well-formed UTF-8 comes out as it is;
+// each other byte is written as U+DC80 to U+DCFF (the byte plus 0xdc00), so
+// a reader gets every byte back.
+TEST(CommandLineTest, CheckWritesCommentsByteForByte) {
+  struct Case {
+    std::string comment1;  // the first line as written in the file
+    std::string json;      // comment1's value in the check
+    const char* what;
+  };
+  const std::string a76(76, 'a'), a77(77, 'a'), a78(78, 'a'), a79(79, 'a');
+  for (const Case& c :
+       {Case{a79 + "\xc3\xa9 more", a79 + "\\udcc3", "cut inside a 2-byte character"},
+        Case{a78 + "\xe2\x82\xac", a78 + "\\udce2\\udc82", "cut inside a 3-byte character"},
+        Case{a77 + "\xf0\x9f\x98\x80", a77 + "\\udcf0\\udc9f\\udc98",
+             "cut inside a 4-byte character"},
+        Case{"\xc3\xa9" + a76 + "\xe2\x82\xac", "\xc3\xa9" + a76 + "\\udce2\\udc82",
+             "whole characters kept before the cut one"},
+        Case{"caf\xe9 cr\xe8me \"br\xfbl\xe9"
+             "e\"",
+             "caf\\udce9 cr\\udce8me \\\"br\\udcfbl\\udce9e\\\"", "Latin-1"},
+        Case{"\xed\xb2\x80 \xc0\xaf \x80", "\\udced\\udcb2\\udc80 \\udcc0\\udcaf \\udc80",
+             "an encoded surrogate, an overlong form, a lone continuation byte"},
+        Case{"tab\there \xce\xb1\xce\xb2", "tab\\u0009here \xce\xb1\xce\xb2",
+             "control characters escaped, Greek kept"}}) {
+    ScratchDir dir;
+    dir.Write("GORVAN.IN", c.comment1 +
+                               "\nsecond \xc3\xa9\n10 10 10\n1 1\n1\nl\n1\n2\n10\n1\n5 5\n3\n"
+                               "l\nl\n2 0.5 0.5\n");
+    const RunResult run = RunGorvan(dir.path(), {"--check"});
+    ASSERT_EQ(run.exit_code, 0) << c.what << "\n" << run.errors;
+    const std::string expected = "\"comment1\": {\"line\": 1, \"value\": \"" + c.json + "\"},\n";
+    EXPECT_NE(run.output.find(expected), std::string::npos) << c.what << "\n" << run.output;
+    EXPECT_NE(run.output.find("\"comment2\": {\"line\": 2, \"value\": \"second \xc3\xa9\"},\n"),
+              std::string::npos)
+        << run.output;
+  }
 }
 
 // A file a job refuses is refused by the check with the job's exit code; the

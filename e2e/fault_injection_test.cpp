@@ -102,11 +102,15 @@ TEST_P(OutputFaultTest, ADirectoryInTheWayOfAnOutputFileIsAccessDeniedAndNothing
   std::map<std::string, std::string> previous = Snapshot(dir);
   ASSERT_GE(previous.size(), 6u);  // GORVAN.IN and the files of the job but one
   std::filesystem::create_directory(dir.path() / name);
-  const RunResult run = RunGorvan(dir.path(), {"--seed", "7"});
-  ExpectRuntimeError(run, 5, "creating file " + name, "Is a directory");
-  EXPECT_TRUE(std::filesystem::is_directory(dir.path() / name));
-  EXPECT_EQ(Snapshot(dir), previous);
-  EXPECT_EQ(dir.Files().size(), previous.size() + 1);  // the directory, no lock file
+  // The same stop at every thread count, the scratch table's name included,
+  // though more than one thread never writes that file.
+  for (const char* threads : {"1", "2", "0"}) {
+    const RunResult run = RunGorvan(dir.path(), {"--seed", "7", "--threads", threads});
+    ExpectRuntimeError(run, 5, "creating file " + name, "Is a directory");
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / name));
+    EXPECT_EQ(Snapshot(dir), previous) << threads << " threads";
+    EXPECT_EQ(dir.Files().size(), previous.size() + 1);  // the directory, no lock file
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryOutputFile, OutputFaultTest, testing::ValuesIn(kOutputFiles),

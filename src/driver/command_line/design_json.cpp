@@ -13,59 +13,67 @@ namespace {
 
 constexpr const char* kSchema = "gorvan-check-1";
 
-// True when `text` is well-formed UTF-8 (no overlong forms, no surrogates).
-bool IsUtf8(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    size_t more = 0;
-    uint32_t code = 0, lowest = 0;
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    } else if (lead >= 0xc2 && lead <= 0xdf) {
-      more = 1, code = lead & 0x1fu, lowest = 0x80;
-    } else if (lead >= 0xe0 && lead <= 0xef) {
-      more = 2, code = lead & 0x0fu, lowest = 0x800;
-    } else if (lead >= 0xf0 && lead <= 0xf4) {
-      more = 3, code = lead & 0x07u, lowest = 0x10000;
-    } else {
-      return false;
-    }
-    if (text.size() - i <= more) return false;
-    for (size_t k = 1; k <= more; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xc0u) != 0x80u) return false;
-      code = (code << 6) | (next & 0x3fu);
-    }
-    if (code < lowest || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff)) return false;
-    i += 1 + more;
+// The length of the well-formed UTF-8 sequence (no overlong form, no
+// surrogate, nothing above U+10FFFF) that starts at `text[at]`, or 0 when
+// no such sequence starts there.
+size_t Utf8Length(std::string_view text, size_t at) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  size_t more = 0;
+  uint32_t code = 0, lowest = 0;
+  if (lead < 0x80) {
+    return 1;
+  } else if (lead >= 0xc2 && lead <= 0xdf) {
+    more = 1, code = lead & 0x1fu, lowest = 0x80;
+  } else if (lead >= 0xe0 && lead <= 0xef) {
+    more = 2, code = lead & 0x0fu, lowest = 0x800;
+  } else if (lead >= 0xf0 && lead <= 0xf4) {
+    more = 3, code = lead & 0x07u, lowest = 0x10000;
+  } else {
+    return 0;
   }
-  return true;
+  if (text.size() - at <= more) return 0;
+  for (size_t k = 1; k <= more; ++k) {
+    const auto next = static_cast<unsigned char>(text[at + k]);
+    if ((next & 0xc0u) != 0x80u) return 0;
+    code = (code << 6) | (next & 0x3fu);
+  }
+  if (code < lowest || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff)) return 0;
+  return 1 + more;
 }
 
+std::string Escaped(unsigned code) {
+  char escaped[8];
+  std::snprintf(escaped, sizeof escaped, "\\u%04x", code);
+  return escaped;
+}
+
+// Comments are free text in any code page, and the first line's is cut at
+// 80 bytes, perhaps inside a character. Well-formed UTF-8 is written as it
+// is; every other byte (0x80 to 0xff) is written as the lone surrogate
+// U+DC80 to U+DCFF, the byte plus 0xdc00, which no well-formed text holds.
+// A reader maps those back to the bytes (Python: the "surrogateescape"
+// error handler), so the text comes back byte for byte.
 std::string Quoted(std::string_view text) {
-  const bool utf8 = IsUtf8(text);
   std::string out = "\"";
-  for (const char c : text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    const char c = text[i];
     const auto byte = static_cast<unsigned char>(c);
+    const size_t length = Utf8Length(text, i);
+    if (length == 0) {
+      out += Escaped(0xdc00u + byte);
+      ++i;
+      continue;
+    }
     if (c == '"' || c == '\\') {
       out += '\\';
       out += c;
     } else if (byte < 0x20 || byte == 0x7f) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-      out += escaped;
-    } else if (byte >= 0x80 && !utf8) {
-      // Comments are free text in any code page. Text that is not UTF-8 has
-      // each byte outside ASCII written as the code point of the same number
-      // (Latin-1), so that the output is always valid JSON.
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-      out += escaped;
+      out += Escaped(byte);
     } else {
-      out += c;
+      out.append(text, i, length);
     }
+    i += length;
   }
   return out + "\"";
 }

@@ -2,7 +2,8 @@
 checks every parameter file, runs the jobs and reports.
 
 Exit codes: 0 done; 1 a job failed (every finished setting is still in the
-CSV); 2 a bad argument or value, refused before any job starts; 130
+CSV); 2 a bad argument or value, or a parameter file that gorvan reads back
+with other values than were written, refused before any job starts; 130
 interrupted (Ctrl-C), every finished setting kept in the CSV."""
 
 from __future__ import annotations
@@ -45,8 +46,9 @@ class RunnerError(Exception):
         self.exit_code = exit_code
 
 
-class InternalError(Exception):
-    """A written parameter file that does not read back as meant."""
+class ReadBackError(Exception):
+    """A written parameter file that gorvan reads back with other values than
+    were meant; refused before any job starts."""
 
 
 def default_binary() -> str:
@@ -210,8 +212,10 @@ def verify_files(binary: str, jobs: Iterable[PlannedJob], label: Callable[[str],
             raise Refusal(f"{label(job.name)}: gorvan refuses the design:\n{error}") from None
         changed = design_module.differences(wanted, read)
         if changed:
-            raise InternalError(f"the parameter file of job {job.name} reads back with other "
-                                f"values ({', '.join(changed)}); nothing was run")
+            described = "; ".join(design_module.describe_difference(name, wanted, read)
+                                  for name in changed)
+            raise ReadBackError(f"{label(job.name)}: gorvan reads the parameter file written "
+                                f"for it with other values ({described}); nothing was run")
 
 
 def make_runner(args: argparse.Namespace, workdir: str) -> Runner:
@@ -322,7 +326,8 @@ def report(args: argparse.Namespace, sweep: sweep_module.Sweep, pyplot: ModuleTy
         print()
         print(answer.answer_table(pairs, args.target))
     if pyplot is not None and pairs:
-        title = f"Power of {os.path.basename(args.base)}: {base.comment1.strip()}"
+        comment = design_module.readable(base.comment1).strip()
+        title = f"Power of {os.path.basename(args.base)}: {comment}"
         plot.draw(pyplot, pairs, args.plot, args.x, args.target, title, args.seed, args.shards)
         print(f"{PROG}: curves drawn to {args.plot}", file=sys.stderr)
     for failure in sweep.collector.failures.values():
@@ -348,9 +353,9 @@ def main(argv: Sequence[str] | None = None) -> int:
     except RunnerError as error:
         print(f"{PROG}: error: {error}", file=sys.stderr)
         return error.exit_code
-    except InternalError as error:
-        print(f"{PROG}: internal error: {error}", file=sys.stderr)
-        return 1
+    except ReadBackError as error:
+        print(f"{PROG}: error: {error}", file=sys.stderr)
+        return 2
     except KeyboardInterrupt:
         print(f"\n{PROG}: interrupted before any job started", file=sys.stderr)
         return 130

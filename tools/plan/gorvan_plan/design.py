@@ -5,7 +5,15 @@ editing lines of the base file: a base file whose values stand on other lines
 than the usual ones (the reader accepts values that run over lines) is read
 as the program reads it, and the file written for a setting has the plain
 layout. Frequencies are written as the texts of the base file, so that they
-read back as the same doubles."""
+read back as the same doubles.
+
+Comments are free text in any code page, and gorvan keeps only the first 80
+bytes of the first, which may cut a character. They are carried as the
+bytes the program read: `--check` writes each byte that is not part of
+well-formed UTF-8 as U+DC80 to U+DCFF, which is what Python's
+"surrogateescape" error handler makes of such a byte, so a comment is a str
+that gives the file's bytes back with `.encode("utf-8", "surrogateescape")`
+(which is how parameter files are written)."""
 
 from __future__ import annotations
 
@@ -29,7 +37,7 @@ class Locus:
 
 @dataclasses.dataclass(frozen=True)
 class Design:
-    comment1: str
+    comment1: str           # the bytes read, as surrogateescape text (above)
     comment2: str
     chain: tuple            # dememorisation steps, batches, steps per batch
     chi2_switch: int        # 1 runs the chi-square test; any other value does not
@@ -78,6 +86,20 @@ def _value(check, name):
         raise DesignError(f"the check of the design lacks '{name}'") from None
 
 
+def _comment(check, name):
+    text = _value(check, name)
+    try:
+        text.encode("utf-8", "surrogateescape")
+    except (AttributeError, UnicodeEncodeError):
+        raise DesignError(f"'{name}' is not the text of a comment: {text!r}") from None
+    return text
+
+
+def readable(text: str) -> str:
+    """A comment for people: bytes that are not UTF-8 shown as U+FFFD."""
+    return text.encode("utf-8", "surrogateescape").decode("utf-8", "replace")
+
+
 def design_from_check(check: Any) -> Design:
     """The design described by the JSON object `gorvan --check` printed."""
     if not isinstance(check, dict) or check.get("schema") != CHECK_SCHEMA:
@@ -95,7 +117,7 @@ def design_from_check(check: Any) -> Design:
     if len(loci) != _value(check, "loci") or len(samples) != _value(check, "pops"):
         raise DesignError("the numbers of loci or populations do not match their lists")
     return Design(
-        comment1=_value(check, "comment1"), comment2=_value(check, "comment2"),
+        comment1=_comment(check, "comment1"), comment2=_comment(check, "comment2"),
         chain=(int(_value(check, "dememorisation_steps")), int(_value(check, "batches")),
                int(_value(check, "steps_per_batch"))),
         chi2_switch=int(_value(check, "chi2_test")),
@@ -141,3 +163,17 @@ def differences(wanted: Design, read_back: Design) -> list[str]:
     from the one that was written; empty when the file says what was meant."""
     return [field.name for field in dataclasses.fields(Design)
             if getattr(wanted, field.name) != getattr(read_back, field.name)]
+
+
+def _shown(value: Any) -> str:
+    if isinstance(value, str):
+        return repr(value.encode("utf-8", "surrogateescape"))[1:]
+    text = repr(value)
+    return text if len(text) <= 120 else text[:117] + "..."
+
+
+def describe_difference(name: str, wanted: Design, read_back: Design) -> str:
+    """One field that differs, with both values; a comment shown as its
+    bytes, so that a difference in one byte can be seen."""
+    return (f"{name}: written {_shown(getattr(wanted, name))}, "
+            f"read back {_shown(getattr(read_back, name))}")

@@ -10,7 +10,7 @@ import time
 
 import pytest
 
-from gorvan_plan import answer, axes, checker, collect, curves, design, jobs, stats
+from gorvan_plan import answer, axes, checker, cli, collect, curves, design, jobs, stats
 from plan_support import ODD_LAYOUT, TOOL, check_json, read_rows, tiny
 
 
@@ -325,6 +325,68 @@ def test_a_base_the_program_refuses_is_refused_with_its_message(sweep):
     done = sweep.tool("--vary", "ne=20", base=bad)
     assert done.returncode == 2, done.stderr
     assert "Allele frequencies do not sum to unity at Locus  1" in done.stderr
+    assert not os.path.exists(sweep.csv)
+
+
+# The first comment is cut at 80 bytes, here inside a character, and comments
+# may be in any code page: the files written for the jobs carry exactly the
+# bytes the program read from the base.
+COMMENTS = [
+    (b"a" * 79 + "\u00e9 and more".encode(), "second line".encode()),
+    ("\u00e9".encode() + b"a" * 76 + "\u20ac".encode(), "caf\u00e9".encode()),
+    ("\u00c9tudes g\u00e9n\u00e9tiques \u00e0 Montr\u00e9al".encode("latin-1"),
+     "\u00e9t\u00e9 \u00e0 Qu\u00e9bec".encode("latin-1")),
+]
+
+
+@pytest.mark.parametrize("comment1, comment2", COMMENTS)
+def test_comments_come_back_byte_for_byte(sweep, comment1, comment2):
+    base = os.path.join(sweep.dir, "CUT.IN")
+    lines = tiny().encode().split(b"\n")
+    with open(base, "wb") as file:
+        file.write(b"\n".join([comment1, comment2, *lines[2:]]))
+    # A gorvan that first keeps a copy of every parameter file it is given.
+    saved = os.path.join(sweep.dir, "saved")
+    os.mkdir(saved)
+    keeper = sweep.write("keeper", f"""#!/bin/sh
+[ -f GORVAN.IN ] && cp GORVAN.IN "$(mktemp "{saved}/in.XXXXXX")"
+exec "{sweep.binary}" "$@"
+""")
+    os.chmod(keeper, 0o755)
+    done = subprocess.run([TOOL, base, "--binary", keeper, "--csv", sweep.csv, "--jobs", "2",
+                           "--vary", "samples=5,8", "--runs", "2"], capture_output=True,
+                          stdin=subprocess.DEVNULL, timeout=300)
+    assert done.returncode == 0, done.stderr
+    assert b"error" not in done.stderr
+    written = sorted(os.listdir(saved))
+    assert len(written) >= 5    # the base, two read-backs, two jobs
+    for name in written:
+        with open(os.path.join(saved, name), "rb") as file:
+            head = file.read().split(b"\n")[:2]
+        assert head[0][:80] == comment1[:80]
+        assert head[1] == comment2
+    read = checker.read_design_file(sweep.binary, base)
+    assert read.comment1.encode("utf-8", "surrogateescape") == comment1[:80]
+    assert design.readable(read.comment1) == comment1[:80].decode("utf-8", "replace")
+
+
+def test_a_file_that_reads_back_otherwise_is_an_error_naming_the_difference(
+        sweep, monkeypatch, capsys):
+    real = checker.read_back
+
+    def changed(binary, text):
+        read = real(binary, text)
+        return read.replace(comment1=read.comment1 + "\udce9")
+
+    monkeypatch.setattr(checker, "read_back", changed)
+    code = cli.main([sweep.base, "--binary", sweep.binary, "--csv", sweep.csv,
+                     "--vary", "ne=20"])
+    errors = capsys.readouterr().err
+    assert code == 2, errors
+    assert "internal error" not in errors
+    assert "gorvan-plan: error: " in errors
+    assert "(comment1: written 'Tiny design for the gorvan-plan test', read back " \
+        "'Tiny design for the gorvan-plan test\\xe9'); nothing was run" in errors
     assert not os.path.exists(sweep.csv)
 
 
