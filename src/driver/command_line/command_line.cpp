@@ -114,7 +114,7 @@ std::string UsageText() {
          "  --help     show this text\n"
          "\n"
          "GORVAN.IN, line by line (text after the values on a line is ignored):\n"
-         "  1, 2    comments (the first 80 characters go into the report)\n"
+         "  1, 2    comments (the first 80 bytes go into the report)\n"
          "  3       Fisher test chain: dememorisation steps, batches, steps per batch\n"
          "  4       chi-square test (1 on, else off), Fisher test (1 on, else off)\n"
          "  5       1 deletes the detail files at the end\n"
@@ -151,7 +151,10 @@ std::string UsageText() {
          "  100  disk read error (also a file over 64 MiB)\n"
          "  101  disk write error (also a full disk or a file-size limit)\n"
          "  106  invalid numeric format in a file\n"
-         "  215  integer overflow\n";
+         "  215  integer overflow\n"
+         "  129, 130, 143\n"
+         "       interrupted by SIGHUP, SIGINT (Ctrl-C) or SIGTERM after a whole run;\n"
+         "       standard error says how many runs the files hold\n";
 }
 
 }  // namespace gorvan
