@@ -3,7 +3,6 @@
 #include <iostream>
 #include <memory>
 #include <optional>
-#include <unistd.h>
 
 #include "base/program_stop.h"
 #include "base/runtime_error.h"
@@ -14,8 +13,9 @@
 #include "driver/job/interruption.h"
 #include "driver/job/job_lock.h"
 #include "driver/job/job_notes.h"
-#include "driver/job/processors.h"
 #include "driver/program.h"
+#include "platform/processors.h"
+#include "platform/signals.h"
 #include "report/terminal_console.h"
 #include "state/state.h"
 #include "textio/file_size_signal.h"
@@ -24,7 +24,7 @@ namespace gorvan {
 namespace {
 
 int RunJob(const CommandLine& command_line) {
-  TerminalConsole console(std::cout, std::cin, isatty(STDOUT_FILENO) == 1);
+  TerminalConsole console(std::cout, std::cin, StandardOutputIsTerminal());
   // The state is large (the frequency arrays), so it lives on the heap.
   auto state = std::make_unique<State>(console);
   std::optional<JobLock> lock;  // held until the process ends

@@ -2,9 +2,8 @@
 // State record; RANDSEED and OLDRANDSEED decide when the words are refilled.
 #include "model/random_source.h"
 
-#include <time.h>
-
 #include "model/internal/mersenne_twist.h"
+#include "platform/clock.h"
 
 namespace gorvan {
 namespace {
@@ -44,11 +43,7 @@ uint32_t MillisecondTicks() {
   // Time since boot (including suspend where the system counts it); only the
   // low 32 bits of the millisecond count are kept, as with any 32-bit tick
   // counter that wraps after about 49 days.
-  timespec now{};
-  if (clock_gettime(CLOCK_BOOTTIME, &now) != 0) clock_gettime(CLOCK_MONOTONIC, &now);
-  const uint64_t milliseconds =
-      static_cast<uint64_t>(now.tv_sec) * 1000U + static_cast<uint64_t>(now.tv_nsec) / 1000000U;
-  return static_cast<uint32_t>(milliseconds);
+  return static_cast<uint32_t>(MillisecondsSinceStart());
 }
 
 void RANDOMIZE(State& s, std::optional<int32_t> seed) {

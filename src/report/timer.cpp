@@ -1,7 +1,6 @@
 #include "report/timer.h"
 
-#include <ctime>
-
+#include "platform/clock.h"
 #include "report/elapsed_time.h"
 
 namespace gorvan {
@@ -32,14 +31,9 @@ void ShowElapsed(State& s) {
 }  // namespace
 
 TimeOfDay LocalTimeOfDay() {
-  timespec now{};
-  clock_gettime(CLOCK_REALTIME, &now);
-  tm local{};
-  localtime_r(&now.tv_sec, &local);
-  constexpr long kNanosecondsPerHundredth = 10'000'000;
-  return {static_cast<uint16_t>(local.tm_hour), static_cast<uint16_t>(local.tm_min),
-          static_cast<uint16_t>(local.tm_sec),
-          static_cast<uint16_t>(now.tv_nsec / kNanosecondsPerHundredth)};
+  const LocalTime now = LocalTimeNow();
+  return {static_cast<uint16_t>(now.hour), static_cast<uint16_t>(now.minute),
+          static_cast<uint16_t>(now.second), static_cast<uint16_t>(now.hundredths)};
 }
 
 void TIMER(State& s, const std::function<TimeOfDay()>& clock) {

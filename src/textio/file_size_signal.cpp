@@ -1,9 +1,9 @@
 #include "textio/file_size_signal.h"
 
-#include <csignal>
+#include "platform/signals.h"
 
 namespace gorvan {
 
-void ReportFileSizeLimitAsWriteError() { std::signal(SIGXFSZ, SIG_IGN); }
+void ReportFileSizeLimitAsWriteError() { IgnoreFileSizeSignal(); }
 
 }  // namespace gorvan

@@ -2,12 +2,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "base/runtime_error.h"
-#include "textio/new_file_mode.h"
+#include "platform/files.h"
 
 namespace gorvan {
 namespace {
@@ -25,15 +22,14 @@ constexpr int kAttempts = 16;
 
 int CreateFreshFile(const std::string& name) {
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    struct stat info {};
-    if (::lstat(name.c_str(), &info) == 0) {
+    const EntryKind entry = LookAt(name);
+    if (entry != EntryKind::kMissing) {
       // A directory is never removed: it is in the way, as for any output file.
-      if (S_ISDIR(info.st_mode)) FailCreate(name, EISDIR);
-      if (::unlink(name.c_str()) != 0 && errno != ENOENT) FailCreate(name, errno);
+      if (entry == EntryKind::kDirectory) FailCreate(name, EISDIR);
+      if (!RemoveName(name) && errno != ENOENT) FailCreate(name, errno);
     }
-    // O_EXCL with O_NOFOLLOW: the file is new and ours, never a link's target.
-    const int fd =
-        ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kNewFileMode);
+    // The file is new and ours, never a link's target.
+    const int fd = OpenFile(name, OpenFor::kNewFileOnly);
     if (fd >= 0) return fd;
     if (errno != EEXIST) FailCreate(name, errno);
   }

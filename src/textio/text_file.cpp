@@ -2,13 +2,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "base/runtime_error.h"
+#include "platform/files.h"
 #include "textio/fresh_file.h"
-#include "textio/new_file_mode.h"
 
 namespace gorvan {
 namespace {
@@ -26,10 +23,10 @@ TextFile::~TextFile() {
   if (fd_ >= 0) {
     for (const std::string* rest : {&held_, &pending_}) {
       if (rest->empty()) continue;
-      const ssize_t ignored = ::write(fd_, rest->data(), rest->size());
+      const long ignored = WriteSome(fd_, rest->data(), rest->size());
       (void)ignored;
     }
-    ::close(fd_);
+    CloseFile(fd_);
   }
 }
 
@@ -40,7 +37,7 @@ void TextFile::Rewrite() {
   pending_.clear();
   held_.clear();
   hold_lines_ = false;
-  const int fd = ::open(name_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kNewFileMode);
+  const int fd = OpenFile(name_, OpenFor::kRewriting);
   if (fd < 0) Fail(FileOperation::kCreate, errno, "creating file " + name_);
   fd_ = fd;
 }
@@ -55,18 +52,16 @@ void TextFile::RewriteInOnePiece() {
 
 void TextFile::Reset() {
   if (is_open()) Close();
-  const int fd = ::open(name_.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = OpenFile(name_, OpenFor::kReading);
   if (fd < 0) Fail(FileOperation::kOpenForReading, errno, "opening file " + name_ + " for reading");
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-    const int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
-    ::close(fd);
-    Fail(FileOperation::kOpenForReading, error, "opening file " + name_ + " for reading");
+  if (IsDirectory(fd)) {
+    CloseFile(fd);
+    Fail(FileOperation::kOpenForReading, EISDIR, "opening file " + name_ + " for reading");
   }
   std::string content;
   char buffer[65536];
   for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    const long got = ReadSome(fd, buffer, sizeof buffer);
     if (got == 0) break;
     int error = 0;
     if (got < 0) {
@@ -76,12 +71,12 @@ void TextFile::Reset() {
       error = EFBIG;
     }
     if (error != 0) {
-      ::close(fd);
+      CloseFile(fd);
       Fail(FileOperation::kRead, error, "reading file " + name_);
     }
     content.append(buffer, static_cast<size_t>(got));
   }
-  ::close(fd);
+  CloseFile(fd);
   content_ = std::move(content);
   reader_ = std::make_unique<TokenReader>(content_);
 }
@@ -101,11 +96,11 @@ void TextFile::Close() {
   WriteAll(rest);
   const int fd = fd_;
   fd_ = -1;
-  if (::close(fd) != 0) Fail(FileOperation::kClose, errno, "closing file " + name_);
+  if (!CloseFile(fd)) Fail(FileOperation::kClose, errno, "closing file " + name_);
 }
 
 void TextFile::Erase() {
-  if (::unlink(name_.c_str()) != 0) Fail(FileOperation::kErase, errno, "deleting file " + name_);
+  if (!RemoveName(name_)) Fail(FileOperation::kErase, errno, "deleting file " + name_);
 }
 
 void TextFile::EmitLine(std::string_view line) {
@@ -122,7 +117,7 @@ void TextFile::EmitLine(std::string_view line) {
 
 void TextFile::WriteAll(std::string_view bytes) {
   while (!bytes.empty()) {
-    const ssize_t done = ::write(fd_, bytes.data(), bytes.size());
+    const long done = WriteSome(fd_, bytes.data(), bytes.size());
     if (done < 0) {
       if (errno == EINTR) continue;
       Fail(FileOperation::kWrite, errno, "writing file " + name_);

@@ -1,14 +1,10 @@
 #include "textio/write_probe.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "base/runtime_error.h"
-#include "textio/new_file_mode.h"
+#include "platform/files.h"
 
 namespace gorvan {
 namespace {
@@ -20,11 +16,10 @@ namespace {
 
 // The directory takes a new file of this name: one is made and removed.
 void ProbeNewFile(const std::string& name) {
-  const int fd =
-      ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kNewFileMode);
+  const int fd = OpenFile(name, OpenFor::kNewFileOnly);
   if (fd < 0) FailCreate(name, errno);
-  ::close(fd);
-  ::unlink(name.c_str());
+  CloseFile(fd);
+  RemoveName(name);
 }
 
 // `name` is a symbolic link whose target is missing: the job will create the
@@ -32,33 +27,29 @@ void ProbeNewFile(const std::string& name) {
 // made. A link into a missing directory or one the user may not write fails
 // here as it would in the job.
 void ProbeThroughLink(const std::string& name) {
-  const int fd =
-      ::open(name.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, kNewFileMode);
+  const int fd = OpenFile(name, OpenFor::kWritingUncut);
   if (fd < 0) FailCreate(name, errno);
-  ::close(fd);
-  char* made = ::realpath(name.c_str(), nullptr);
-  if (made != nullptr) {
-    ::unlink(made);
-    std::free(made);
-  }
+  CloseFile(fd);
+  const std::string made = ResolvedPath(name);
+  if (!made.empty()) RemoveName(made);
 }
 
 }  // namespace
 
 void ProbeRewritable(const std::string& name) {
-  struct stat entry {};
-  if (::lstat(name.c_str(), &entry) != 0) {
+  const EntryKind entry = LookAt(name);
+  if (entry == EntryKind::kMissing) {
     if (errno != ENOENT) FailCreate(name, errno);
     ProbeNewFile(name);
     return;
   }
   // Not cut, and never waiting: a pipe without a reader is refused at once.
-  const int fd = ::open(name.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  const int fd = OpenFile(name, OpenFor::kProbingExisting);
   if (fd >= 0) {
-    ::close(fd);
+    CloseFile(fd);
     return;
   }
-  if (errno == ENOENT && S_ISLNK(entry.st_mode)) {
+  if (errno == ENOENT && entry == EntryKind::kSymbolicLink) {
     ProbeThroughLink(name);
     return;
   }
@@ -70,7 +61,7 @@ void ProbeDescriptors(const std::vector<std::string>& names) {
   int failure = 0;
   size_t failed_at = 0;
   for (size_t k = 0; k < names.size() && failure == 0; ++k) {
-    const int fd = ::open(".", O_RDONLY | O_CLOEXEC);
+    const int fd = OpenSpareDescriptor();
     if (fd < 0) {
       failure = errno;
       failed_at = k;
@@ -78,16 +69,16 @@ void ProbeDescriptors(const std::vector<std::string>& names) {
       held.push_back(fd);
     }
   }
-  for (int fd : held) ::close(fd);
+  for (int fd : held) CloseFile(fd);
   if (failure != 0) FailCreate(names[failed_at], failure);
 }
 
 void ProbeReplaceable(const std::string& name) {
-  struct stat info {};
-  if (::lstat(name.c_str(), &info) == 0) {
-    if (S_ISDIR(info.st_mode)) FailCreate(name, EISDIR);
+  const EntryKind entry = LookAt(name);
+  if (entry != EntryKind::kMissing) {
+    if (entry == EntryKind::kDirectory) FailCreate(name, EISDIR);
     // The name will be removed and made again: the directory must allow both.
-    if (::faccessat(AT_FDCWD, ".", W_OK | X_OK, AT_EACCESS) != 0) FailCreate(name, errno);
+    if (!WorkingDirectoryIsWritable()) FailCreate(name, errno);
     return;
   }
   ProbeNewFile(name);

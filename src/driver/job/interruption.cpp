@@ -1,17 +1,13 @@
 #include "driver/job/interruption.h"
 
 #include <csignal>
-#include <unistd.h>
+
+#include "platform/signals.h"
 
 namespace gorvan {
 namespace {
 
 volatile std::sig_atomic_t pending_signal = 0;
-
-void WriteText(const char* text, size_t size) {
-  // Only write(2) is safe in a signal handler; what it cannot write is lost.
-  if (::write(STDERR_FILENO, text, size) < 0) return;
-}
 
 void OnInterruption(int signal) {
   if (pending_signal == 0) {
@@ -19,39 +15,19 @@ void OnInterruption(int signal) {
     static const char kNote[] =
         "gorvan: interrupted; the job stops after the run under way (interrupt again to stop "
         "at once)\n";
-    WriteText(kNote, sizeof kNote - 1);
+    WriteToStandardErrorNow(kNote, sizeof kNote - 1);
     return;
   }
   static const char kAtOnce[] =
       "gorvan: interrupted again: stopped at once; the last run's lines may be cut, and "
       "GORVAN.LCK and CONTTAB.XYZ may be left (the next job replaces them)\n";
-  WriteText(kAtOnce, sizeof kAtOnce - 1);
-  ::_exit(128 + signal);
-}
-
-const char* SignalName(int signal) {
-  switch (signal) {
-    case SIGINT:
-      return "SIGINT";
-    case SIGTERM:
-      return "SIGTERM";
-    case SIGHUP:
-      return "SIGHUP";
-    default:
-      return "a signal";
-  }
+  WriteToStandardErrorNow(kAtOnce, sizeof kAtOnce - 1);
+  ExitNow(128 + signal);
 }
 
 }  // namespace
 
-void CatchInterruptions() {
-  struct sigaction action {};
-  action.sa_handler = OnInterruption;
-  sigemptyset(&action.sa_mask);
-  // Reads and writes go on across the signal; the loop of runs looks at it.
-  action.sa_flags = SA_RESTART;
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
-}
+void CatchInterruptions() { CatchInterruptSignals(OnInterruption); }
 
 void StopIfInterrupted(int32_t runs_done) {
   if (pending_signal != 0) throw JobInterrupted{pending_signal, runs_done};

@@ -2,17 +2,13 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 
 #include "driver/job/job_notes.h"
+#include "platform/clock.h"
 
 namespace gorvan {
 
-double ThreadCpuSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
+double ThreadCpuSeconds() { return ThreadProcessorSeconds(); }
 
 void ShowRoleTimes(const RoleTimes& times, std::ostream& notes) {
   if (std::getenv("GORVAN_PIPELINE_TIMES") == nullptr) return;

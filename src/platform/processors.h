@@ -3,8 +3,8 @@
 
 namespace gorvan {
 
-// The processors in the process's CPU affinity mask, so that the share a
-// batch system allots to a job is respected; at least 1.
+// The processors of the process's affinity mask where the system has one
+// (Linux), else those the system reports; at least 1.
 int ProcessorsAvailable();
 
 }  // namespace gorvan
