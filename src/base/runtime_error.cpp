@@ -7,6 +7,19 @@
 namespace gorvan {
 namespace {
 
+// A full quota is a full disk to the user; not every system has the code.
+bool IsQuotaExceeded(int errno_value) {
+#ifdef EDQUOT
+  return errno_value == EDQUOT;
+#else
+  (void)errno_value;
+  return false;
+#endif
+}
+
+}  // namespace
+namespace {
+
 // FNV-1a over the file's base name, so the location does not depend on the
 // directory the program was built in.
 uint32_t HashFileName(std::string_view path) {
@@ -63,7 +76,7 @@ int ErrorNumberFor(FileOperation operation, int errno_value) {
           errno_value == ELOOP) {
         return kPathNotFound;
       }
-      if (errno_value == ENOSPC || errno_value == EDQUOT || errno_value == EIO) {
+      if (errno_value == ENOSPC || IsQuotaExceeded(errno_value) || errno_value == EIO) {
         return kDiskWriteError;
       }
       return kAccessDenied;

@@ -15,7 +15,7 @@
 #include "driver/job/job_notes.h"
 #include "driver/program.h"
 #include "platform/processors.h"
-#include "platform/signals.h"
+#include "platform/standard_streams.h"
 #include "report/terminal_console.h"
 #include "state/state.h"
 #include "textio/file_size_signal.h"
@@ -49,6 +49,7 @@ int RunJob(const CommandLine& command_line) {
 }
 
 int Dispatch(int argc, char** argv) {
+  MakeStandardStreamsBinary();
   ReportFileSizeLimitAsWriteError();
   const CommandLine command_line = ParseCommandLine(argc, argv);
   switch (command_line.action) {

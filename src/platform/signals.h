@@ -20,7 +20,5 @@ void WriteToStandardErrorNow(const char* text, size_t size);
 [[noreturn]] void ExitNow(int code);
 // The signal's name ("SIGINT"), or "a signal".
 const char* SignalName(int signal);
-// Is standard output a terminal?
-bool StandardOutputIsTerminal();
 
 }  // namespace gorvan

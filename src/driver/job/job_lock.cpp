@@ -73,8 +73,16 @@ JobLock::~JobLock() {
   // Removed while still locked, so no other job can have taken it meanwhile;
   // and only while the name is still this job's file: after a user removed
   // it by hand, the name may be another job's lock.
-  if (StillNamed(fd_, kJobLockFileName)) RemoveName(kJobLockFileName);
+  const bool ours = StillNamed(fd_, kJobLockFileName);
+  if (ours && RemoveName(kJobLockFileName)) {
+    CloseFile(fd_);
+    return;
+  }
   CloseFile(fd_);
+  // Where an open file cannot be removed (Windows), it is removed once
+  // closed: a job that opened it meanwhile keeps it, for a file open
+  // elsewhere cannot be removed there.
+  if (ours) RemoveName(kJobLockFileName);
 }
 
 bool MayRun(const JobLock& lock, std::ostream& notes) {

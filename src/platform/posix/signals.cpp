@@ -35,6 +35,4 @@ const char* SignalName(int signal) {
   }
 }
 
-bool StandardOutputIsTerminal() { return ::isatty(STDOUT_FILENO) == 1; }
-
 }  // namespace gorvan

@@ -57,6 +57,4 @@ const char* SignalName(int signal) {
   }
 }
 
-bool StandardOutputIsTerminal() { return ::_isatty(1) != 0; }
-
 }  // namespace gorvan
