@@ -43,6 +43,8 @@ void ProbeRewritable(const std::string& name) {
     ProbeNewFile(name);
     return;
   }
+  // A directory is in the way, whatever the system would say of opening it.
+  if (entry == EntryKind::kDirectory) FailCreate(name, EISDIR);
   // Not cut, and never waiting: a pipe without a reader is refused at once.
   const int fd = OpenFile(name, OpenFor::kProbingExisting);
   if (fd >= 0) {
