@@ -247,18 +247,30 @@ def prepare_sweep(args: argparse.Namespace, base: design_module.Design) -> sweep
         except axes_module.GridError as error:
             raise Refusal(str(error)) from None
     say_chosen_generations(plans)
-    power_done, null_done = ({}, {})
+    power_done, null_done, kept = ({}, {}, [])
     if args.resume:
         try:
-            power_done, null_done = sweep_module.resumed_parts(args.csv, args.seed,
-                                                               args.shards, plans, null_plans)
+            power_done, null_done, kept = sweep_module.resumed_parts(
+                args.csv, wanted_settings(args, base), base, args.base, args.null_check, plans,
+                null_plans)
         except (OSError, UnicodeDecodeError, csv.Error) as error:
             raise Refusal(f"--resume: {args.csv} cannot be read as a table ({error})") from None
-        print(f"{PROG}: {len(power_done)} of {len(plans)} settings taken from {args.csv}",
-              file=sys.stderr)
-    sweep = sweep_module.Sweep(args, plans, null_plans, power_done, null_done)
+        except sweep_module.ResumeMismatch as error:
+            raise Refusal(str(error)) from None
+        print(f"{PROG}: {len(power_done)} of {len(plans)} settings taken from {args.csv}"
+              + (f"; its {plural(len(kept), 'row')} outside this grid are kept as they are"
+                 if kept else ""), file=sys.stderr)
+    sweep = sweep_module.Sweep(args, plans, null_plans, power_done, null_done, kept)
     verify_files(args.binary, sweep.jobs, sweep.collector.label)
     return sweep
+
+
+def wanted_settings(args: argparse.Namespace, base: design_module.Design) -> dict[str, str]:
+    """The settings of this command as the CSV writes them, to compare with
+    the rows of a table to resume."""
+    return {"runs": str(args.runs if args.runs is not None else base.runs),
+            "seed": str(args.seed), "shards": str(args.shards), "chain": base.chain_text(),
+            "alpha": "0.05", "tests": "1", "null-runs": str(args.null_runs)}
 
 
 def at_once(args: argparse.Namespace) -> str:

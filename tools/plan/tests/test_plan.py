@@ -572,3 +572,85 @@ def test_missing_matplotlib_is_named_before_any_job(sweep):
     assert done.returncode == 2
     assert "apt-get install python3-matplotlib" in done.stderr
     assert not os.path.exists(sweep.csv)
+
+
+def csv_bytes(path):
+    with open(path, "rb") as file:
+        return file.read()
+
+
+RESUME_REFUSALS = [
+    # What the resumed command changes, and what the refusal says.
+    (["--runs", "3"], "--runs: 4 in the CSV (e.g. samples=5 loci=2 pops=2 ne=50 generations=2), "
+                      "3 here (--add-runs N gives settings more runs)"),
+    (["--runs", "4", "--seed", "3"], "--seed: 2 in the CSV"),
+    (["--runs", "4", "--shards", "2"], "--shards: 1 in the CSV"),
+    (["--runs", "4", "--base", "CHAIN.IN"], "the chain: 10 / 2 x 10 in the CSV, 10 / 2 x 12 in"),
+    (["--runs", "4", "--base", "FREQ.IN"], "the base design: 2 of the CSV's rows (e.g. samples=5 "
+                                           "loci=2 pops=2 ne=50 generations=2) were run from "
+                                           "another parameter file than"),
+    (["--runs", "4", "--null-check"], ""),    # adds null checks: allowed
+]
+
+
+@pytest.mark.parametrize("change, reason", RESUME_REFUSALS)
+def test_resume_refuses_other_settings_and_keeps_every_row(sweep, change, reason):
+    first = sweep.tool("--vary", "samples=5,8", "--runs", "4", "--seed", "2")
+    assert first.returncode == 0, first.stderr
+    before = csv_bytes(sweep.csv)
+    bases = {"CHAIN.IN": tiny(chain="10 2 12"),
+             "FREQ.IN": tiny().replace("2 0.5 0.5", "2 0.4 0.6")}
+    args = list(change)
+    base = None
+    if "--base" in args:
+        at = args.index("--base")
+        name = args[at + 1]
+        base = sweep.write(name, bases[name])
+        del args[at:at + 2]
+    if "--seed" not in args:
+        args += ["--seed", "2"]
+    done = sweep.tool("--vary", "samples=5,8", "--resume", *args, base=base)
+    if not reason:
+        assert done.returncode == 0, done.stderr
+        assert [row["samples"] for row in sweep.rows()] == ["5", "8"]
+        assert all(row["null_runs"] == "1000" for row in sweep.rows())
+        return
+    assert done.returncode == 2, done.stderr
+    assert reason in done.stderr
+    assert "resuming would drop or mix them" in done.stderr
+    assert csv_bytes(sweep.csv) == before
+    written = ["BASE.IN", "plan.csv"] + ([os.path.basename(base)] if base else [])
+    assert sorted(os.listdir(sweep.dir)) == sorted(written)
+
+
+def test_resume_keeps_rows_outside_the_grid_and_runs_only_new_settings(sweep):
+    first = sweep.tool("--vary", "samples=5,8", "--vary", "loci=1,3", "--runs", "4",
+                       "--null-check", "--null-runs", "5")
+    assert first.returncode == 0, first.stderr
+    rows = sweep.rows()
+    base = checker.read_design_file(sweep.binary, sweep.base)
+    from gorvan_plan import sweep as sweep_module
+    assert [sweep_module.row_fingerprint(row, base) for row in rows] == \
+        [row["design"] for row in rows]
+    # A narrower grid: nothing runs and no row is dropped.
+    narrower = sweep.tool("--vary", "samples=5", "--vary", "loci=1,3", "--runs", "4",
+                          "--resume", "--null-check", "--null-runs", "5")
+    assert narrower.returncode == 0, narrower.stderr
+    assert "2 of 2 settings taken from" in narrower.stderr
+    assert "its 2 rows outside this grid are kept as they are" in narrower.stderr
+    assert sorted(row["design"] for row in sweep.rows()) == sorted(row["design"] for row in rows)
+    # Without --null-check the null columns would be lost: refused.
+    refused = sweep.tool("--vary", "samples=5", "--vary", "loci=1", "--runs", "4", "--resume")
+    assert refused.returncode == 2
+    assert "the CSV holds null checks and this command has no --null-check" in refused.stderr
+    # A wider grid runs only the new setting.
+    wider = sweep.tool("--vary", "samples=5,8,11", "--vary", "loci=1", "--runs", "4", "--resume",
+                       "--null-check", "--null-runs", "5")
+    assert wider.returncode == 0, wider.stderr
+    assert [line[:5] for line in wider.stderr.splitlines() if line.startswith("[")] == \
+        ["[null", "[3/3]"]
+    final = sweep.rows()
+    assert len(final) == 5
+    kept = {row["design"]: row for row in final}
+    for row in rows:
+        assert {column: kept[row["design"]][column] for column in row} == row
