@@ -99,6 +99,9 @@ def parser() -> argparse.ArgumentParser:
                              "chain four times longer changes")
     result.add_argument("--null-runs", type=int, default=1000,
                         help="runs of each null check (default 1000)")
+    result.add_argument("--allow-short-chain", action="store_true",
+                        help="run even when gorvan calls the Fisher test's chain too short "
+                             "for a setting (its power is then overstated)")
     result.add_argument("--target", type=float, default=0.8, help="target power (default 0.8)")
     result.add_argument("--csv", default="gorvan-plan.csv",
                         help="the table, one row per setting (default gorvan-plan.csv)")
@@ -262,7 +265,52 @@ def prepare_sweep(args: argparse.Namespace, base: design_module.Design) -> sweep
                  if kept else ""), file=sys.stderr)
     sweep = sweep_module.Sweep(args, plans, null_plans, power_done, null_done, kept)
     verify_files(args.binary, sweep.jobs, sweep.collector.label)
+    report_warnings(args, sweep)
     return sweep
+
+
+def concerned(labels: Sequence[str], everything: int) -> str:
+    """The settings a warning concerns, for people."""
+    if len(labels) == everything and everything > 1:
+        return f"every setting ({everything})"
+    shown = ", ".join(label or "the base" for label in labels[:4])
+    return shown + (f" and {len(labels) - 4} more" if len(labels) > 4 else "")
+
+
+def report_warnings(args: argparse.Namespace, sweep: sweep_module.Sweep) -> None:
+    """Shows each distinct warning gorvan gives about the base file or the
+    parameter files of the settings once, with the settings it concerns;
+    refuses a chain that gorvan calls too short unless --allow-short-chain."""
+    base_text = checker.read_text_file(args.base)
+    by_warning: dict[str, list[str]] = {}
+    power_labels = set()
+    for job, _ in sweep.jobs:
+        label = sweep.collector.label(job.name)
+        if sweep.collector.is_power_job(job.name):
+            power_labels.add(label)
+        warnings = checker.warnings_for(job.parameter_text)
+        sweep.collector.note_warnings(job.name, warnings)
+        for warning in warnings:
+            if label not in by_warning.setdefault(warning, []):
+                by_warning[warning].append(label)
+    for warning in checker.warnings_for(base_text):
+        # The chain's advice depends on each setting's loci and samples, and
+        # each setting's own is shown below.
+        if warning not in by_warning and not checker.is_short_chain(warning):
+            shown = warning.replace(checker.PARAMETER_FILE, args.base)
+            print(f"{PROG}: gorvan warns about {args.base}: {shown}", file=sys.stderr)
+    for warning, labels in by_warning.items():
+        print(f"{PROG}: gorvan warns, for {concerned(labels, len(power_labels))}: {warning}",
+              file=sys.stderr)
+    short = [(labels, warning) for warning, labels in by_warning.items()
+             if checker.is_short_chain(warning)]
+    if short and not args.allow_short_chain:
+        settings = sorted({label for labels, _ in short for label in labels})
+        raise Refusal(f"gorvan calls the Fisher test's chain too short for "
+                      f"{plural(len(settings), 'setting')} ({concerned(settings, 0)}), so the "
+                      f"exact test would reject too often and its power be overstated; "
+                      f"lengthen the chain on line 3 of {args.base} as gorvan advises above, "
+                      "or give --allow-short-chain to run it anyway")
 
 
 def wanted_settings(args: argparse.Namespace, base: design_module.Design) -> dict[str, str]:

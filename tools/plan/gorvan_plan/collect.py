@@ -141,6 +141,20 @@ class Collector:
         self._power_shards = {}                 # power fingerprint -> {shard: tallies}
         self._null_shards = {}                  # (null fingerprint, chain) -> {shard: NullShard}
         self._emitted = set()
+        self.warnings = {}                      # power fingerprint -> gorvan's warnings
+
+    def is_power_job(self, job_name: str) -> bool:
+        return self._jobs[job_name][0] == "power"
+
+    def note_warnings(self, job_name: str, warnings: Sequence[str]) -> list[str]:
+        """Records gorvan's warnings about a job's parameter file or run;
+        returns those not yet recorded for what the job computes."""
+        kind, plan, _, _ = self._jobs[job_name]
+        key = plan.fingerprint if kind == "power" else ("null", plan.fingerprint)
+        known = self.warnings.setdefault(key, [])
+        new = [warning for warning in warnings if warning not in known]
+        known.extend(new)
+        return new
 
     def jobs(self, threads: int) -> list[PlannedJob]:
         """Every job still to run, as (job, the design its file must read back
@@ -219,6 +233,8 @@ class Collector:
         for index in range(self.shards):
             total = total.add(shards[index])
         self.power_parts[plan.fingerprint] = power_columns(plan, total, self.seed, self.shards)
+        self.power_parts[plan.fingerprint]["gorvan_warnings"] = " | ".join(
+            self.warnings.get(plan.fingerprint, []))
         self._try_row(plan)
 
     def _null_done(self, plan):

@@ -5,11 +5,13 @@ from __future__ import annotations
 
 import os
 import shutil
+import sys
 import tempfile
 from collections.abc import Iterable, Mapping, Sequence
 from typing import TYPE_CHECKING
 
 from . import axes as axes_module
+from . import checker
 from . import collect
 from . import design as design_module
 from . import table
@@ -165,6 +167,10 @@ class Sweep:
 
     def job_finished(self, outcome: JobOutcome) -> None:
         self.progress.job_done(self.designs[outcome.job.name])
+        new = self.collector.note_warnings(outcome.job.name, checker.warnings_in(outcome.stderr))
+        for warning in new:
+            print(f"gorvan-plan: gorvan warns, for {self.collector.label(outcome.job.name)}: "
+                  f"{warning}", file=sys.stderr)
         self.collector.finished(outcome)
 
     def pairs(self) -> list[Pair]:

@@ -250,8 +250,11 @@ class Sweep:
         return self.scratch.write(name, text)
 
     def tool(self, *args, base=None, env=None):
+        # The tiny design's chain is far too short, which gorvan says:
+        # these sweeps run it anyway.
         return subprocess.run([TOOL, base or self.base, "--binary", self.binary, "--csv", self.csv,
-                               "--jobs", "2", *args], capture_output=True, text=True, env=env,
+                               "--jobs", "2", "--allow-short-chain", *args],
+                              capture_output=True, text=True, env=env,
                               stdin=subprocess.DEVNULL, timeout=300)
 
     def rows(self, path=None):
@@ -354,7 +357,8 @@ exec "{sweep.binary}" "$@"
 """)
     os.chmod(keeper, 0o755)
     done = subprocess.run([TOOL, base, "--binary", keeper, "--csv", sweep.csv, "--jobs", "2",
-                           "--vary", "samples=5,8", "--runs", "2"], capture_output=True,
+                           "--vary", "samples=5,8", "--runs", "2", "--allow-short-chain"],
+                          capture_output=True,
                           stdin=subprocess.DEVNULL, timeout=300)
     assert done.returncode == 0, done.stderr
     assert b"error" not in done.stderr
@@ -380,7 +384,7 @@ def test_a_file_that_reads_back_otherwise_is_an_error_naming_the_difference(
 
     monkeypatch.setattr(checker, "read_back", changed)
     code = cli.main([sweep.base, "--binary", sweep.binary, "--csv", sweep.csv,
-                     "--vary", "ne=20"])
+                     "--vary", "ne=20", "--allow-short-chain"])
     errors = capsys.readouterr().err
     assert code == 2, errors
     assert "internal error" not in errors
@@ -429,7 +433,8 @@ def test_sweep_table_csv_plot_and_shards(sweep):
         path = os.path.join(sweep.dir, f"seed{seed}.csv")
         again = subprocess.run(
             [TOOL, sweep.base, "--binary", sweep.binary, "--csv", path, "--vary", "samples=5,20",
-             "--vary", "generations=1,6", "--runs", str(runs), "--seed", str(seed)],
+             "--vary", "generations=1,6", "--runs", str(runs), "--seed", str(seed),
+             "--allow-short-chain"],
             capture_output=True, text=True, timeout=300)
         assert again.returncode == 0, again.stderr
         separate.append(sweep.rows(path))
@@ -489,7 +494,8 @@ exec '{sweep.binary}' "$@"
 """)
     os.chmod(stuck, 0o755)
     args = [TOOL, sweep.base, "--binary", stuck, "--csv", sweep.csv, "--jobs", "2",
-            "--vary", "samples=8,10,12,14,16,18", "--seed", "3", "--runs", "20"]
+            "--vary", "samples=8,10,12,14,16,18", "--seed", "3", "--runs", "20",
+            "--allow-short-chain"]
     process = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                text=True, stdin=subprocess.DEVNULL)
     deadline = time.monotonic() + 120
@@ -533,7 +539,7 @@ exec '{sweep.binary}' "$@"
 """)
     os.chmod(failing, 0o755)
     args = [TOOL, rare, "--binary", failing, "--csv", sweep.csv, "--vary", "samples=1,2",
-            "--seed", "9"]
+            "--seed", "9", "--allow-short-chain"]
     done = subprocess.run(args, capture_output=True, text=True, timeout=300)
     assert done.returncode == 1, done.stderr
     assert "job p002-samples-2-1of1 failed (exit code 3)" in done.stderr
@@ -654,3 +660,69 @@ def test_resume_keeps_rows_outside_the_grid_and_runs_only_new_settings(sweep):
     kept = {row["design"]: row for row in final}
     for row in rows:
         assert {column: kept[row["design"]][column] for column in row} == row
+
+
+def test_warnings_are_told_apart_from_other_messages():
+    stderr = ("gorvan: seed 1; repeat with --seed 1\n"
+              "gorvan: warning: line 4 of GORVAN.IN: the Fisher test switch is 2.\n"
+              "gorvan: 1 of 6 tested loci had an estimated exact-test P of 0 (entered ...)\n"
+              "gorvan: warning: line 4 of GORVAN.IN: the Fisher test switch is 2.\n"
+              "gorvan: warning: the Fisher test's chain counts 20 steps (2 batches of 10)\n")
+    found = checker.warnings_in(stderr)
+    assert found == ["line 4 of GORVAN.IN: the Fisher test switch is 2.",
+                     "the Fisher test's chain counts 20 steps (2 batches of 10)"]
+    assert [checker.is_short_chain(warning) for warning in found] == [False, True]
+
+
+def test_gorvans_warnings_are_shown_once_and_kept_in_the_csv(sweep):
+    # The Fisher test switched off by a 2, a number left after a locus's
+    # frequencies, and a warning that only the jobs give.
+    base = sweep.write("WARN.IN", tiny(tests="1 2").replace("2 0.5 0.5", "2 0.5 0.5 0.3"))
+    warning = sweep.write("warning-gorvan", f"""#!/bin/sh
+[ "$1" != --check ] && echo 'gorvan: warning: the disk is nearly full' >&2
+exec '{sweep.binary}' "$@"
+""")
+    os.chmod(warning, 0o755)
+    done = subprocess.run([TOOL, base, "--binary", warning, "--csv", sweep.csv, "--runs", "2",
+                           "--vary", "samples=5,8"], capture_output=True, text=True,
+                          stdin=subprocess.DEVNULL, timeout=300)
+    assert done.returncode == 0, done.stderr
+    lines = done.stderr.splitlines()
+    switch = ("gorvan-plan: gorvan warns, for every setting (2): line 4 of GORVAN.IN: the Fisher "
+              "test switch is 2; only 1 turns the test on, so the Fisher test is off.")
+    left = (f"gorvan-plan: gorvan warns about {base}: line 15 of {base}: \"0.3\" after the 2 "
+            "frequencies of Locus 1 is not read.")
+    assert lines.count(switch) == 1
+    assert lines.count(left) == 1
+    assert sum("the disk is nearly full" in line for line in lines) == 2   # once per setting
+    assert "gorvan-plan: gorvan warns, for samples=5: the disk is nearly full" in lines
+    assert not any("repeat with --seed" in line or "P of 0" in line for line in lines)
+    with open(sweep.csv) as file:
+        header = file.readline().strip().split(",")
+    assert header[-4:] == ["gorvan_warnings", "alpha", "tests", "level"]
+    assert header[:len(header) - 4] == (
+        ["samples", "loci", "pops", "ne", "generations", "target_fst"]
+        + ["expected_fst", "reached_fst", "runs", "shards", "seed", "discarded",
+           "significant_chi2", "power_chi2", "power_chi2_low", "power_chi2_high",
+           "significant_fisher", "power_fisher", "power_fisher_low", "power_fisher_high",
+           "chain", "design"])
+    for row in sweep.rows():
+        assert row["gorvan_warnings"] == ("line 4 of GORVAN.IN: the Fisher test switch is 2; only "
+                                          "1 turns the test on, so the Fisher test is off. | "
+                                          "the disk is nearly full")
+
+
+def test_a_chain_gorvan_calls_too_short_stops_the_sweep_before_it_starts(sweep):
+    done = subprocess.run([TOOL, sweep.base, "--binary", sweep.binary, "--csv", sweep.csv,
+                           "--vary", "samples=5,8", "--runs", "2"], capture_output=True,
+                          text=True, stdin=subprocess.DEVNULL, timeout=300)
+    assert done.returncode == 2, done.stderr
+    assert ("gorvan-plan: error: gorvan calls the Fisher test's chain too short for 2 settings "
+            "(samples=5, samples=8)") in done.stderr
+    assert "--allow-short-chain" in done.stderr
+    assert sum("the Fisher test's chain counts 20 steps" in line
+               for line in done.stderr.splitlines()) == 2      # each setting's own advice
+    assert os.listdir(sweep.dir) == ["BASE.IN"]
+    allowed = sweep.tool("--vary", "samples=5,8", "--runs", "2")
+    assert allowed.returncode == 0, allowed.stderr
+    assert all("chain counts 20 steps" in row["gorvan_warnings"] for row in sweep.rows())
