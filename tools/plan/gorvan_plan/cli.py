@@ -3,8 +3,9 @@ checks every parameter file, runs the jobs and reports.
 
 Exit codes: 0 done; 1 a job failed (every finished setting is still in the
 CSV); 2 a bad argument or value, or a parameter file that gorvan reads back
-with other values than were written, refused before any job starts; 130
-interrupted (Ctrl-C), every finished setting kept in the CSV."""
+with other values than were written, refused before any job starts; 128 +
+the signal when interrupted (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP), every
+finished setting kept in the CSV."""
 
 from __future__ import annotations
 
@@ -36,6 +37,28 @@ PROG = "gorvan-plan"
 
 class Refusal(Exception):
     """A value the sweep cannot use; refused before any job starts."""
+
+
+class Stopped(KeyboardInterrupt):
+    """SIGTERM or SIGHUP, handled like Ctrl-C."""
+
+    def __init__(self, signum: int) -> None:
+        super().__init__(signum)
+        self.signum = signum
+
+
+def _stop(signum: int, frame: object) -> None:
+    raise Stopped(signum)
+
+
+def stop_signal(interrupt: KeyboardInterrupt) -> int:
+    return interrupt.signum if isinstance(interrupt, Stopped) else signal.SIGINT
+
+
+def interruption(signum: int) -> str:
+    if signum == signal.SIGINT:
+        return "interrupted"
+    return f"stopped by {signal.Signals(signum).name}"
 
 
 class RunnerError(Exception):
@@ -80,7 +103,8 @@ def parser() -> argparse.ArgumentParser:
                     "answer says where the target power is reached.",
         epilog=f"Axes: {axes_help}. Every setting runs with the same seed: shared random "
                "numbers give smoother curves. Exit codes: 0 done, 1 a job failed, 2 bad "
-               "arguments, 130 interrupted.")
+               "arguments, 128 + the signal when interrupted (130 Ctrl-C, 143 SIGTERM, 129 "
+               "SIGHUP; finished settings are kept).")
     result.add_argument("base", metavar="BASE.IN", help="the parameter file of the base design")
     result.add_argument("--vary", metavar="NAME=V1,V2,...", action="append", default=[],
                         help="an axis and its values; repeat for a grid (the first axis is "
@@ -325,8 +349,9 @@ def at_once(args: argparse.Namespace) -> str:
     return "each a task of a Slurm array job" if args.slurm else f"{args.jobs} at a time"
 
 
-def execute(args: argparse.Namespace, sweep: sweep_module.Sweep) -> bool:
-    """Runs the jobs; True when they all ran, False when interrupted."""
+def execute(args: argparse.Namespace, sweep: sweep_module.Sweep) -> int:
+    """Runs the jobs; 0 when they all ran, else 128 + the signal that
+    interrupted them."""
     settings = len(sweep.collector.power_plans)
     print(f"{PROG}: {plural(settings, 'setting')}, {plural(len(sweep.jobs), 'job')}, "
           f"{at_once(args)}; every setting runs with seed {args.seed} (shared random "
@@ -340,22 +365,24 @@ def execute(args: argparse.Namespace, sweep: sweep_module.Sweep) -> bool:
     runner = make_runner(args, workdir)
     try:
         runner.run([job for job, _ in sweep.jobs], sweep.job_finished)
-    except KeyboardInterrupt:
-        signal.signal(signal.SIGINT, signal.SIG_IGN)
+    except KeyboardInterrupt as stop:
+        signum = stop_signal(stop)
+        for ignored in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+            signal.signal(ignored, signal.SIG_IGN)
         runner.cancel()
         sweep_module.clean_up(workdir, made_workdir, sweep.jobs, sweep.collector,
                               interrupted=True)
         for name, failure in sweep.collector.failures.items():
             if name not in sweep.collector.stopped_jobs:
                 print(f"{PROG}: {failure}", file=sys.stderr)
-        print(f"\n{PROG}: interrupted; {len(sweep.rows)} of {settings} finished settings are "
-              f"in {args.csv} (run again with --resume to go on)", file=sys.stderr)
-        return False
+        print(f"\n{PROG}: {interruption(signum)}; {len(sweep.rows)} of {settings} finished "
+              f"settings are in {args.csv} (run again with --resume to go on)", file=sys.stderr)
+        return 128 + signum
     except slurm_commands.SlurmError as error:
         sweep_module.clean_up(workdir, made_workdir, sweep.jobs, sweep.collector)
         raise RunnerError(str(error), 1 if runner.job_ids else 2) from None
     sweep_module.clean_up(workdir, made_workdir, sweep.jobs, sweep.collector)
-    return True
+    return 0
 
 
 def run_sweep(args: argparse.Namespace) -> int:
@@ -363,8 +390,9 @@ def run_sweep(args: argparse.Namespace) -> int:
     pyplot = load_plotting(args)
     base = read_base(args)
     sweep = prepare_sweep(args, base)
-    if not execute(args, sweep):
-        return 130
+    interrupted = execute(args, sweep)
+    if interrupted:
+        return interrupted
     return report(args, sweep, pyplot, base, len(sweep.collector.power_plans))
 
 
@@ -404,6 +432,8 @@ def main(argv: Sequence[str] | None = None) -> int:
     when None) and returns its exit code."""
     arguments = parser()
     args = arguments.parse_args(argv)
+    for handled in (signal.SIGTERM, signal.SIGHUP):
+        signal.signal(handled, _stop)
     try:
         return run_sweep(args)
     except Refusal as error:
@@ -416,6 +446,7 @@ def main(argv: Sequence[str] | None = None) -> int:
     except ReadBackError as error:
         print(f"{PROG}: error: {error}", file=sys.stderr)
         return 2
-    except KeyboardInterrupt:
-        print(f"\n{PROG}: interrupted before any job started", file=sys.stderr)
-        return 130
+    except KeyboardInterrupt as stop:
+        signum = stop_signal(stop)
+        print(f"\n{PROG}: {interruption(signum)} before any job started", file=sys.stderr)
+        return 128 + signum

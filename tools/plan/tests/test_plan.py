@@ -484,7 +484,10 @@ def test_null_check_and_a_test_switched_off(sweep):
             assert row["chain_warning"] in done.stderr
 
 
-def test_interrupt_keeps_finished_rows_and_resume_finishes(sweep):
+@pytest.mark.parametrize("stop, code, said", [
+    (signal.SIGINT, 130, "interrupted"), (signal.SIGTERM, 143, "stopped by SIGTERM"),
+    (signal.SIGHUP, 129, "stopped by SIGHUP")])
+def test_interrupt_keeps_finished_rows_and_resume_finishes(sweep, stop, code, said):
     # A program that never ends the setting with 14 diploids per sample,
     # so that the interruption always finds the other settings finished
     # and that one running.
@@ -503,11 +506,11 @@ exec '{sweep.binary}' "$@"
         if os.path.exists(sweep.csv) and len(sweep.rows()) == 5:
             break
         time.sleep(0.05)
-    process.send_signal(signal.SIGINT)
+    process.send_signal(stop)
     stdout, stderr = process.communicate(timeout=30)
-    assert process.returncode == 130, stderr
+    assert process.returncode == code, stderr
     assert "Traceback" not in stderr
-    assert "5 of 6 finished settings are in" in stderr
+    assert f"gorvan-plan: {said}; 5 of 6 finished settings are in" in stderr
     kept = sweep.rows()
     assert [row["samples"] for row in kept] == ["8", "10", "12", "16", "18"]
     assert sorted(os.listdir(sweep.dir)) == ["BASE.IN", "plan.csv", "stuck-gorvan"]
