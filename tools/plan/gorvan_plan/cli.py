@@ -21,6 +21,7 @@ from types import ModuleType
 from . import answer
 from . import axes as axes_module
 from . import checker
+from . import collect
 from . import design as design_module
 from . import jobs as jobs_module
 from . import plot
@@ -126,6 +127,11 @@ def parser() -> argparse.ArgumentParser:
     result.add_argument("--allow-short-chain", action="store_true",
                         help="run even when gorvan calls the Fisher test's chain too short "
                              "for a setting (its power is then overstated)")
+    result.add_argument("--alpha", type=float, default=0.05,
+                        help="significance level of each test (default 0.05)")
+    result.add_argument("--tests", type=int, default=1,
+                        help="number of tests the level is shared among: each combined P is "
+                             "compared with alpha / K (Bonferroni; default 1)")
     result.add_argument("--target", type=float, default=0.8, help="target power (default 0.8)")
     result.add_argument("--csv", default="gorvan-plan.csv",
                         help="the table, one row per setting (default gorvan-plan.csv)")
@@ -156,6 +162,10 @@ def check_arguments(args: argparse.Namespace) -> None:
             raise Refusal(f"--{name.replace('_', '-')} {value}: at least {smallest}")
     if args.runs is not None and args.runs > axes_module.MAX_RUNS:
         raise Refusal(f"--runs {args.runs}: at most {axes_module.MAX_RUNS}")
+    if not 0 < args.alpha < 1:
+        raise Refusal(f"--alpha {args.alpha}: a significance level between 0 and 1")
+    if args.tests < 1:
+        raise Refusal(f"--tests {args.tests}: at least 1")
     if not 0 < args.target < 1:
         raise Refusal(f"--target {args.target}: a power between 0 and 1")
     last_seed = args.seed + args.shards - 1
@@ -340,9 +350,17 @@ def report_warnings(args: argparse.Namespace, sweep: sweep_module.Sweep) -> None
 def wanted_settings(args: argparse.Namespace, base: design_module.Design) -> dict[str, str]:
     """The settings of this command as the CSV writes them, to compare with
     the rows of a table to resume."""
+    level = collect.Level(args.alpha, args.tests).columns()
     return {"runs": str(args.runs if args.runs is not None else base.runs),
             "seed": str(args.seed), "shards": str(args.shards), "chain": base.chain_text(),
-            "alpha": "0.05", "tests": "1", "null-runs": str(args.null_runs)}
+            "null-runs": str(args.null_runs), "alpha": level["alpha"], "tests": level["tests"]}
+
+
+def level_text(level: collect.Level) -> str:
+    if level.tests == 1:
+        return f"significance level {level.alpha:g}"
+    return (f"significance level {level.level:.6g} ({level.alpha:g} shared among "
+            f"{level.tests} tests, Bonferroni)")
 
 
 def at_once(args: argparse.Namespace) -> str:
@@ -356,6 +374,10 @@ def execute(args: argparse.Namespace, sweep: sweep_module.Sweep) -> int:
     print(f"{PROG}: {plural(settings, 'setting')}, {plural(len(sweep.jobs), 'job')}, "
           f"{at_once(args)}; every setting runs with seed {args.seed} (shared random "
           "numbers give smoother curves)", file=sys.stderr)
+    level = sweep.collector.level
+    if not level.from_report:
+        print(f"{PROG}: {level_text(level)}, counted from each run's combined P values",
+              file=sys.stderr)
     sweep.collector.emit_finished()          # resumed rows, before any progress is shown
     sweep.write_csv()
     sweep.progress = progress_module.Progress(
@@ -403,6 +425,8 @@ def plural(count: int, noun: str) -> str:
 def report(args: argparse.Namespace, sweep: sweep_module.Sweep, pyplot: ModuleType | None,
            base: design_module.Design, settings: int) -> int:
     pairs = sweep.pairs()
+    if pairs and not sweep.collector.level.from_report:
+        print(f"Power and error rates at the {level_text(sweep.collector.level)}")
     if pairs:
         print(table.power_table([row for _, row in pairs]))
         if args.null_check:

@@ -149,7 +149,8 @@ class Sweep:
         self.rows: dict[int, Pair] = {}      # plan index -> (plan, row)
         self.collector = collect.Collector(plans, null_plans, args.seed, args.shards,
                                            args.null_check, power_done, null_done,
-                                           self.row_done, self.null_done)
+                                           self.row_done, self.null_done,
+                                           collect.Level(args.alpha, args.tests))
         self.jobs = self.collector.jobs(args.threads)     # (job, design) still to run
         self.designs = {job.name: design for job, design in self.jobs}
         self.progress: Progress | None = None

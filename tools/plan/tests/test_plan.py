@@ -4,13 +4,15 @@ variable (ctest sets it)."""
 
 import math
 import os
+import pathlib
 import signal
 import subprocess
 import time
 
 import pytest
 
-from gorvan_plan import answer, axes, checker, cli, collect, curves, design, jobs, stats
+from gorvan_plan import (answer, axes, checker, cli, collect, curves, design, jobs, outputs,
+                         stats)
 from plan_support import ODD_LAYOUT, TOOL, check_json, read_rows, tiny
 
 
@@ -598,6 +600,8 @@ RESUME_REFUSALS = [
     (["--runs", "4", "--base", "FREQ.IN"], "the base design: 2 of the CSV's rows (e.g. samples=5 "
                                            "loci=2 pops=2 ne=50 generations=2) were run from "
                                            "another parameter file than"),
+    (["--runs", "4", "--alpha", "0.1"], "--alpha: 0.05 in the CSV"),
+    (["--runs", "4", "--tests", "3"], "--tests: 1 in the CSV"),
     (["--runs", "4", "--null-check"], ""),    # adds null checks: allowed
 ]
 
@@ -729,3 +733,82 @@ def test_a_chain_gorvan_calls_too_short_stops_the_sweep_before_it_starts(sweep):
     allowed = sweep.tool("--vary", "samples=5,8", "--runs", "2")
     assert allowed.returncode == 0, allowed.stderr
     assert all("chain counts 20 steps" in row["gorvan_warnings"] for row in sweep.rows())
+
+
+@pytest.mark.parametrize("statistic, degrees", [(4.452, 3), (7.835, 3), (0.5, 1), (12.3, 7),
+                                                (20.5203, 4), (3.3, 5), (0.0, 3), (31.4, 20)])
+def test_chi_square_tail_against_scipy(statistic, degrees):
+    chi2 = pytest.importorskip("scipy.stats", reason="python3-scipy is not installed").chi2
+    assert outputs.chi_square_tail(statistic, degrees) == pytest.approx(
+        chi2.sf(statistic, degrees), rel=1e-12, abs=1e-300)
+
+
+@pytest.mark.parametrize("p_text, statistic, degrees, level, wanted", [
+    ("0.0099", "0", 2, 0.01, True), ("0.0101", "0", 2, 0.01, False),
+    # Printed 0.0100: below the level or not, as the statistic says.
+    ("0.0100", "9.2150", 2, 0.01, True),       # P 0.009977
+    ("0.0100", "9.2000", 2, 0.01, False),      # P 0.010052
+    ("0.0500", "7.8140", 3, 0.05, False),      # P 0.050016
+    ("0.0500", "7.8160", 3, 0.05, True),       # P 0.049972
+])
+def test_a_printed_p_at_the_level_is_decided_from_its_statistic(
+        p_text, statistic, degrees, level, wanted):
+    assert outputs.significant(p_text, statistic, degrees, level) is wanted
+
+
+@pytest.mark.parametrize("tests", ["1 1", "1 0", "0 1"])
+def test_counts_from_the_per_run_p_values_at_005_equal_the_main_reports(binary, scratch, tests):
+    # Several designs and seeds, with many combined P values near 0.05.
+    for samples, generations in ((6, 1), (10, 2), (20, 1)):
+        base = tiny(chain="10 2 10", tests=tests, t=generations, runs=40).replace(
+            "10 12 ", f"{samples} {samples} ")
+        parsed = design.design_from_check(checker.check_text(binary, base))
+        for seed in (1, 2):
+            directory = os.path.join(scratch.dir, f"job-{samples}-{seed}")
+            os.mkdir(directory)
+            checker.write_parameter_file(directory, base)
+            done = subprocess.run([binary, "--seed", str(seed)], cwd=directory,
+                                  capture_output=True, text=True)
+            assert done.returncode == 0, done.stderr
+            report = outputs.read_job(pathlib.Path(directory), done.stdout, parsed)
+            counted = outputs.count_at_level(
+                report, outputs.read_text(os.path.join(directory, "SUMTEST.OUT")), parsed, 0.05)
+            assert (counted.significant_chi2, counted.significant_fisher) == \
+                (report.significant_chi2, report.significant_fisher)
+
+
+def test_alpha_and_bonferroni_count_each_runs_combined_p(sweep):
+    grid = ["--vary", "samples=5,12", "--vary", "generations=1,3", "--runs", "12",
+            "--null-check", "--null-runs", "12"]
+    default = sweep.tool(*grid)
+    assert default.returncode == 0, default.stderr
+    assert "Power and error rates at" not in default.stdout
+    rows = sweep.rows()
+    assert {(row["alpha"], row["tests"], row["level"]) for row in rows} == {("0.05", "1", "0.05")}
+    # 0.05 given: the very same table and CSV.
+    given = sweep.tool(*grid, "--alpha", "0.05", "--csv", os.path.join(sweep.dir, "given.csv"))
+    assert given.returncode == 0, given.stderr
+    assert given.stdout == default.stdout
+    assert sweep.rows(os.path.join(sweep.dir, "given.csv")) == rows
+    # 0.1 over 2 tests is 0.05 too, here counted from SUMTEST.OUT: the same counts.
+    shared = os.path.join(sweep.dir, "shared.csv")
+    done = sweep.tool(*grid, "--alpha", "0.1", "--tests", "2", "--csv", shared)
+    assert done.returncode == 0, done.stderr
+    assert ("Power and error rates at the significance level 0.05 (0.1 shared among 2 tests, "
+            "Bonferroni)") in done.stdout
+    counts = ["runs", "significant_chi2", "significant_fisher", "type1_chi2", "type1_fisher",
+              "chain_excess"]
+    assert [[row[name] for name in counts] for row in sweep.rows(shared)] == \
+        [[row[name] for name in counts] for row in rows]
+    assert {(row["alpha"], row["tests"], row["level"]) for row in sweep.rows(shared)} == \
+        {("0.1", "2", "0.05")}
+    # A looser level rejects at least as often.
+    loose = os.path.join(sweep.dir, "loose.csv")
+    done = sweep.tool(*grid, "--alpha", "0.3", "--csv", loose)
+    assert done.returncode == 0, done.stderr
+    for row, at_005 in zip(sweep.rows(loose), rows):
+        assert row["level"] == "0.3"
+        for name in ("significant_chi2", "significant_fisher"):
+            assert int(row[name]) >= int(at_005[name])
+    assert sum(int(row["significant_fisher"]) for row in sweep.rows(loose)) > \
+        sum(int(row["significant_fisher"]) for row in rows)
