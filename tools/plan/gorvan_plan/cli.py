@@ -15,13 +15,16 @@ import os
 import shutil
 import signal
 import sys
+import tempfile
 from collections.abc import Callable, Iterable, Sequence
 from types import ModuleType
 
 from . import answer
 from . import axes as axes_module
+from . import basefile
 from . import checker
 from . import collect
+from . import data as data_module
 from . import design as design_module
 from . import jobs as jobs_module
 from . import plot
@@ -145,6 +148,7 @@ def parser() -> argparse.ArgumentParser:
     result.add_argument("--binary", default=default_binary(),
                         help="the gorvan program (default: build/release/gorvan of the "
                              "source tree, else the gorvan beside this tool or on the PATH)")
+    basefile.add_data_arguments(result)
     slurm_options.add_arguments(result)
     return result
 
@@ -200,6 +204,29 @@ def check_arguments(args: argparse.Namespace) -> None:
 
 
 def read_base(args: argparse.Namespace) -> design_module.Design:
+    """The base design, from a parameter file or from data; its text is kept
+    in args.base_text."""
+    if data_module.data_kind(args.base):
+        options = basefile.options_from(args)
+        problem = basefile.option_problem(options)
+        if problem:
+            raise Refusal(problem)
+        try:
+            args.base_text, notes = basefile.convert(args.base, options)
+        except data_module.DataError as error:
+            raise Refusal(str(error)) from None
+        for note in notes:
+            print(f"{PROG}: base from {args.base}: {note}", file=sys.stderr)
+        try:
+            return design_module.design_from_check(checker.check_text(args.binary,
+                                                                      args.base_text))
+        except checker.CheckRefused as error:
+            raise Refusal(f"gorvan refuses the base made from {args.base}:\n{error}") from None
+    if (args.maf or args.subset is not None or args.samples_from_data or args.popmap
+            or args.frequencies != "pooled"):
+        raise Refusal(f"--frequencies, --maf, --subset, --samples-from-data and --popmap apply "
+                      f"to a base read from data; {args.base} is a parameter file")
+    args.base_text = checker.read_text_file(args.base)
     try:
         return checker.read_design_file(args.binary, args.base)
     except checker.CheckRefused as error:
@@ -315,7 +342,7 @@ def report_warnings(args: argparse.Namespace, sweep: sweep_module.Sweep) -> None
     """Shows each distinct warning gorvan gives about the base file or the
     parameter files of the settings once, with the settings it concerns;
     refuses a chain that gorvan calls too short unless --allow-short-chain."""
-    base_text = checker.read_text_file(args.base)
+    base_text = args.base_text
     by_warning: dict[str, list[str]] = {}
     power_labels = set()
     for job, _ in sweep.jobs:
@@ -451,13 +478,112 @@ def report(args: argparse.Namespace, sweep: sweep_module.Sweep, pyplot: ModuleTy
     return 0
 
 
+def base_parser() -> argparse.ArgumentParser:
+    defaults = basefile.BaseOptions()
+    result = argparse.ArgumentParser(
+        prog=f"{PROG} base",
+        description="Writes a parameter file whose base population has the allele frequencies "
+                    "of a data file: Genepop, VCF or BCF (biallelic SNPs), or a tidy table. "
+                    "Monomorphic loci are dropped; notes say what was dropped or changed.",
+        epilog="Exit codes: 0 written, 2 a file or value that cannot be used (nothing is "
+               "written).")
+    result.add_argument("data", metavar="FILE", help="the data file")
+    result.add_argument("--out", default="GORVAN.IN",
+                        help="the parameter file to write (default GORVAN.IN)")
+    result.add_argument("--force", action="store_true", help="replace an existing --out file")
+    result.add_argument("--pops", dest="design_pops", type=int,
+                        help=f"populations of the design (default {defaults.pops})")
+    result.add_argument("--samples", dest="design_samples", type=int,
+                        help=f"diploids per sample (default {defaults.samples})")
+    result.add_argument("--ne", dest="design_ne", type=int,
+                        help=f"effective size while drifting (default {defaults.ne})")
+    result.add_argument("--generations", dest="design_generations", type=int,
+                        help=f"generations of drift (default {defaults.generations})")
+    result.add_argument("--runs", dest="design_runs", type=int,
+                        help=f"runs (default {defaults.runs})")
+    result.add_argument("--chain", type=int, nargs=3, metavar=("STEPS", "BATCHES", "PER_BATCH"),
+                        help="the Fisher test's chain (default "
+                             f"{' '.join(map(str, defaults.chain))})")
+    result.add_argument("--binary", default=default_binary(),
+                        help="the gorvan program, which reads the written file back")
+    basefile.add_data_arguments(result)
+    return result
+
+
+def write_atomically(path: str, text: str) -> None:
+    folder = os.path.dirname(os.path.abspath(path))
+    handle, temporary = tempfile.mkstemp(prefix=".gorvan-plan-", suffix=".IN", dir=folder)
+    try:
+        with os.fdopen(handle, "wb") as file:
+            file.write(text.encode("utf-8", "surrogateescape"))
+        os.replace(temporary, path)
+    except BaseException:
+        if os.path.exists(temporary):
+            os.unlink(temporary)
+        raise
+
+
+def make_base(args: argparse.Namespace) -> int:
+    """gorvan-plan base: the parameter file of a data file's frequencies."""
+    if not os.path.isfile(args.data):
+        raise Refusal(f"data file not found: {args.data}")
+    if not data_module.data_kind(args.data):
+        raise Refusal(f"{args.data}: name a Genepop file (.gen, .genepop), a VCF or BCF file "
+                      "(.vcf, .vcf.gz, .bcf) or a table (.csv, .tsv)")
+    folder = os.path.dirname(os.path.abspath(args.out))
+    if not os.path.isdir(folder):
+        raise Refusal(f"--out {args.out}: the folder {folder} does not exist")
+    if os.path.exists(args.out) and not args.force:
+        raise Refusal(f"--out {args.out} exists; it is left as it is (give --force to replace "
+                      "it, or name another file)")
+    if not (os.path.isfile(args.binary) and os.access(args.binary, os.X_OK)):
+        raise Refusal(f"gorvan program not found or not executable: {args.binary} (it reads "
+                      "the written file back; name it with --binary)")
+    options = basefile.options_from(args)
+    problem = basefile.option_problem(options)
+    if problem:
+        raise Refusal(problem)
+    try:
+        text, notes = basefile.convert(args.data, options)
+    except data_module.DataError as error:
+        raise Refusal(str(error)) from None
+    try:
+        read = design_module.design_from_check(checker.check_text(args.binary, text))
+    except checker.CheckRefused as error:
+        raise Refusal(f"gorvan refuses the design made from {args.data}:\n{error}") from None
+    for note in notes:
+        print(f"{PROG} base: {note}", file=sys.stderr)
+    for warning in checker.warnings_for(text):
+        print(f"{PROG} base: gorvan warns: {warning}", file=sys.stderr)
+    write_atomically(args.out, text)
+    print(f"{PROG} base: wrote {args.out}: {len(read.loci)} loci, {read.pops} populations of "
+          f"{read.samples_text()} diploids, Ne {read.ne}, {read.generations} generations, "
+          f"{read.runs} runs, chain {read.chain_text()}", file=sys.stderr)
+    return 0
+
+
+def base_main(argv: Sequence[str]) -> int:
+    arguments = base_parser()
+    args = arguments.parse_args(argv)
+    try:
+        return make_base(args)
+    except Refusal as error:
+        arguments.print_usage(sys.stderr)
+        print(f"{PROG} base: error: {error}", file=sys.stderr)
+        return 2
+
+
 def main(argv: Sequence[str] | None = None) -> int:
     """Runs gorvan-plan with the arguments `argv` (those of the command line
-    when None) and returns its exit code."""
+    when None) and returns its exit code. `gorvan-plan base FILE ...` writes
+    a parameter file from data (a parameter file named base is ./base)."""
+    argv = list(sys.argv[1:] if argv is None else argv)
+    if argv[:1] == ["base"]:
+        return base_main(argv[1:])
     arguments = parser()
     args = arguments.parse_args(argv)
-    for handled in (signal.SIGTERM, signal.SIGHUP):
-        signal.signal(handled, _stop)
+    previous = {handled: signal.signal(handled, _stop)
+                for handled in (signal.SIGTERM, signal.SIGHUP)}
     try:
         return run_sweep(args)
     except Refusal as error:
@@ -474,3 +600,6 @@ def main(argv: Sequence[str] | None = None) -> int:
         signum = stop_signal(stop)
         print(f"\n{PROG}: {interruption(signum)} before any job started", file=sys.stderr)
         return 128 + signum
+    finally:
+        for handled, handler in previous.items():
+            signal.signal(handled, handler)

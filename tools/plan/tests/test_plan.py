@@ -812,3 +812,233 @@ def test_alpha_and_bonferroni_count_each_runs_combined_p(sweep):
             assert int(row[name]) >= int(at_005[name])
     assert sum(int(row["significant_fisher"]) for row in sweep.rows(loose)) > \
         sum(int(row["significant_fisher"]) for row in rows)
+
+
+# ---- Bases from data ----
+
+GENEPOP_2 = """\
+Two populations, two-digit alleles
+locA, locB
+locC
+Pop
+ind1, 0101 0102 0505
+ind2 , 0102 0000 0505
+POP
+ind3,0202 0202 0505
+"""
+
+GENEPOP_3_HAPLOID = """\
+Haploid, three-digit alleles
+L1
+L2
+pop
+a, 101 120
+b, 102 120
+pop
+c, 102 000
+"""
+
+VCF = """\
+##fileformat=VCFv4.2
+##contig=<ID=1,length=1000>
+##INFO=<ID=AC,Number=A,Type=Integer,Description="Alternate allele count">
+##FORMAT=<ID=GT,Number=1,Type=String,Description="Genotype">
+#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\tFORMAT\ts1\ts2\ts3\ts4
+1\t10\t.\tA\tG\t.\tPASS\t.\tGT\t0/1\t1/1\t0/0\t0/0
+1\t20\t.\tA\tG,T\t.\tPASS\t.\tGT\t0/1\t1/2\t0/0\t0/0
+1\t30\t.\tAT\tG\t.\tPASS\t.\tGT\t0/1\t1/1\t0/0\t0/0
+1\t40\t.\tC\tT\t.\tPASS\t.\tGT\t0|0\t./.\t1/1\t0/1
+1\t50\t.\tC\tT\t.\tPASS\t.\tGT\t0/0\t0/0\t0/0\t0/0
+"""
+
+POPMAP = "s1 north\ns2 north\ns3 south\ns4\tsouth\n"
+
+TABLE_COUNTS = """\
+population,locus,allele,count
+p1,L1,a,3
+p1,L1,b,1
+p2,L1,a,1
+p2,L1,b,5
+p1,L2,x,4
+p2,L2,x,6
+"""
+
+TABLE_FREQUENCIES = "locus\tallele\tfrequency\nL1\t1\t0.49\nL1\t2\t0.49\nL2\t7\t0.3\nL2\t8\t0.7\n"
+
+
+def make_base(sweep, name, text, *args, mode="w"):
+    path = os.path.join(sweep.dir, name)
+    with open(path, mode) as file:
+        file.write(text)
+    out = os.path.join(sweep.dir, "OUT.IN")
+    done = subprocess.run([TOOL, "base", path, "--out", out, "--binary", sweep.binary, *args],
+                          capture_output=True, text=True, stdin=subprocess.DEVNULL, timeout=300)
+    return done, path, out
+
+
+def base_loci(binary, path):
+    read = checker.read_design_file(binary, path)
+    return read, [list(locus.texts) for locus in read.loci]
+
+
+@pytest.mark.parametrize("name, text, args, loci, samples, notes", [
+    ("two.gen", GENEPOP_2, ["--samples-from-data"], [["0.5", "0.5"], ["0.25", "0.75"]], (2, 1),
+     ["1 monomorphic loci dropped: locC"]),
+    ("two.gen", GENEPOP_2, ["--frequencies", "averaged"], [["0.375", "0.625"], ["0.25", "0.75"]],
+     (50,) * 5, []),
+    ("haploid.genepop", GENEPOP_3_HAPLOID, ["--pops", "3", "--samples", "7"],
+     [["0.3333333333", "0.6666666667"]], (7, 7, 7), ["1 monomorphic loci dropped: L2"]),
+    ("counts.csv", TABLE_COUNTS, ["--samples-from-data"], [["0.4", "0.6"]], (2, 3),
+     ["1 monomorphic loci dropped: L2"]),
+    ("counts.csv", TABLE_COUNTS, ["--frequencies", "averaged"], [["0.4583333333", "0.5416666667"]],
+     (50,) * 5, []),
+    ("freq.tsv", TABLE_FREQUENCIES, [], [["0.5", "0.5"], ["0.3", "0.7"]], (50,) * 5,
+     ["locus L1: the frequencies summed to 0.98; each was divided by that sum (the total "
+      "changed by +0.02)"]),
+    ("snps.vcf", VCF, ["--popmap", "{dir}/pops.txt", "--samples-from-data"],
+     [["0.625", "0.375"], ["0.5", "0.5"]], (2, 2),
+     ["2 records that are not biallelic SNPs left out", "1 monomorphic loci dropped: 1:50"]),
+])
+def test_a_base_from_each_kind_of_data(sweep, name, text, args, loci, samples, notes):
+    sweep.write("pops.txt", POPMAP)
+    args = [arg.format(dir=sweep.dir) for arg in args]
+    done, _, out = make_base(sweep, name, text, *args)
+    assert done.returncode == 0, done.stderr
+    read, written = base_loci(sweep.binary, out)
+    assert written == loci
+    assert read.samples == samples
+    assert (read.ne, read.generations, read.runs, read.chain) == (200, 2, 500, (1000, 100, 1000))
+    for note in notes:
+        assert f"gorvan-plan base: {note}" in done.stderr.splitlines()
+    if not any("summed" in note for note in notes):
+        assert "summed" not in done.stderr
+
+
+def test_a_bcf_reads_as_its_vcf(sweep):
+    cyvcf2 = pytest.importorskip("cyvcf2", reason="python3-cyvcf2 is not installed")
+    vcf = sweep.write("snps.vcf", VCF)
+    bcf = os.path.join(sweep.dir, "snps.bcf")
+    reader = cyvcf2.VCF(vcf)
+    writer = cyvcf2.Writer(bcf, reader, mode="wb")
+    for variant in reader:
+        writer.write_record(variant)
+    writer.close()
+    reader.close()
+    texts = []
+    for path in (vcf, bcf):
+        out = os.path.join(sweep.dir, os.path.basename(path) + ".IN")
+        done = subprocess.run([TOOL, "base", path, "--out", out, "--binary", sweep.binary],
+                              capture_output=True, text=True, timeout=300)
+        assert done.returncode == 0, done.stderr
+        texts.append(base_loci(sweep.binary, out)[1])
+    assert texts[0] == texts[1] == [["0.625", "0.375"], ["0.5", "0.5"]]
+
+
+BAD_DATA = [
+    ("none.gen", "Title\nlocA\nlocB\n", "none.gen, line 3: no line 'Pop' begins a population"),
+    ("comma.gen", "T\nlocA\nPop\nind1 0101\n",
+     "comma.gen, line 4: an individual, its name and a comma, then one genotype per locus"),
+    ("count.gen", "T\nlocA, locB\nPop\nind1, 0101 0102\nind2, 0101\n",
+     "count.gen, line 5: 2 genotypes (one per locus) were expected after 'ind2,', found 1"),
+    ("digits.gen", "T\nlocA\nPop\nind1, 0101\nind2, 01x1\n",
+     "digits.gen, line 5: the genotype '01x1' at locus locA is not made of digits"),
+    ("width.gen", "T\nlocA\nPop\nind1, 0101\nind2, 01012\n",
+     "width.gen, line 5: the genotype '01012' at locus locA has 5 digits; this file writes "
+     "alleles with 2 digits, so 2 (haploid) or 4 (diploid) were expected"),
+    ("empty.gen", "", "empty.gen, line 1: an empty file"),
+    ("gt.vcf", VCF.replace("0|0\t./.\t1/1\t0/1", "0|0\t./x\t1/1\t0/1"),
+     "gt.vcf, line 9: a record that htslib cannot read"),
+    ("notvcf.vcf", "hello\nworld\n", "notvcf.vcf: not a VCF or BCF file that htslib can read"),
+    ("header.csv", "name,allele,count\nL1,a,3\n", "header.csv, line 1: a header with the "
+                                                  "columns locus, allele and frequency or count"),
+    ("number.csv", "locus,allele,count\nL1,a,3\nL1,b,three\n",
+     "number.csv, line 3: a count was expected, found 'three'"),
+    ("whole.csv", "locus,allele,count\nL1,a,3.5\nL1,b,1\n",
+     "whole.csv, line 2: a whole count was expected, found '3.5'"),
+    ("twice.tsv", "locus\tallele\tfrequency\nL1\ta\t0.5\nL1\ta\t0.5\n",
+     "twice.tsv, line 3: allele a of locus L1 is already on line 2"),
+    ("above.csv", "locus,allele,frequency\nL1,a,1.5\nL1,b,0.5\n",
+     "above.csv, line 2: a frequency of at most 1 was expected, found '1.5'"),
+    ("fields.csv", "locus,allele,count\nL1,a\n", "fields.csv, line 2: 3 fields as in the header "
+                                                 "were expected, found 2"),
+    ("mono.csv", "locus,allele,count\nL1,a,3\n", "mono.csv: no polymorphic locus remains"),
+    ("pops.gen", GENEPOP_3_HAPLOID.replace("pop\nc, 102 000\n", ""),
+     "--samples-from-data: the data hold 1 population(s)"),
+]
+
+
+@pytest.mark.parametrize("name, text, reason", BAD_DATA)
+def test_a_bad_data_file_is_refused_naming_the_line_and_nothing_is_written(
+        sweep, name, text, reason):
+    done, path, out = make_base(sweep, name, text, "--samples-from-data")
+    assert done.returncode == 2, done.stderr
+    where = os.path.join(sweep.dir, reason) if reason.startswith(name) else f"{path}: {reason}"
+    assert f"gorvan-plan base: error: {where}" in done.stderr, done.stderr
+    assert "Traceback" not in done.stderr
+    assert not os.path.exists(out)
+    assert sorted(os.listdir(sweep.dir)) == ["BASE.IN", name]
+
+
+def many_loci(count):
+    return "locus,allele,count\n" + "".join(
+        f"L{index},a,{index}\nL{index},b,3\n" for index in range(1, count + 1))
+
+
+def test_more_loci_than_the_program_holds_need_a_seeded_subset(sweep):
+    done, _, out = make_base(sweep, "many.csv", many_loci(60))
+    assert done.returncode == 2
+    assert ("60 polymorphic loci remain and this version of gorvan holds at most 50: take a "
+            "random subset with --subset 50") in done.stderr
+    assert not os.path.exists(out)
+    chosen = []
+    for seed in ("3", "3", "4"):
+        done, _, out = make_base(sweep, "many.csv", many_loci(60), "--subset", "10",
+                                 "--subset-seed", seed, "--force", "--maf", "0.2")
+        assert done.returncode == 0, done.stderr
+        assert "a random subset of 10 loci (seed " + seed in done.stderr
+        assert ("48 loci with a minor allele frequency below 0.2 dropped: L13, L14, L15"
+                in done.stderr)
+        chosen.append(base_loci(sweep.binary, out)[1])
+    assert chosen[0] == chosen[1] != chosen[2]
+    done, _, out = make_base(sweep, "many.csv", many_loci(60), "--subset", "10")
+    assert done.returncode == 2
+    assert "--out" in done.stderr and "exists" in done.stderr
+
+
+def test_a_real_data_set_from_a_debian_package(sweep):
+    # Human exome variant calls of 189 people that python3-cyvcf2 ships as
+    # its test data.
+    cyvcf2 = pytest.importorskip("cyvcf2", reason="python3-cyvcf2 is not installed")
+    path = os.path.join(os.path.dirname(cyvcf2.__file__), "tests", "test.vcf.gz")
+    out = os.path.join(sweep.dir, "REAL.IN")
+    done = subprocess.run([TOOL, "base", path, "--out", out, "--binary", sweep.binary],
+                          capture_output=True, text=True, timeout=300)
+    assert done.returncode == 2
+    assert "97 polymorphic loci remain" in done.stderr
+    done = subprocess.run([TOOL, "base", path, "--out", out, "--binary", sweep.binary,
+                           "--subset", "20", "--maf", "0.05"], capture_output=True, text=True,
+                          timeout=300)
+    assert done.returncode == 0, done.stderr
+    assert "16 records that are not biallelic SNPs left out" in done.stderr
+    read, loci = base_loci(sweep.binary, out)
+    assert len(loci) == 20
+    # Each written frequency is the pooled share of the genotypes' alleles,
+    # which the records' own AC / AN say too (every genotype is called).
+    chosen = done.stderr.split("a random subset of 20 loci (seed 1): ")[1].split(",")[0]
+    for variant in cyvcf2.VCF(path):
+        if f"{variant.CHROM}:{variant.POS}" == chosen.strip():
+            alternative = variant.INFO["AC"] / variant.INFO["AN"]
+            break
+    assert float(loci[0][1]) == pytest.approx(alternative, abs=1e-9)
+
+
+def test_a_sweep_reads_a_base_from_data_and_refuses_data_options_for_a_parameter_file(sweep):
+    table = sweep.write("counts.csv", TABLE_COUNTS.replace("p2,L2,x,6", "p2,L2,y,6"))
+    done = sweep.tool("--vary", "samples=5", "--runs", "2", base=table)
+    assert done.returncode == 0, done.stderr
+    assert f"gorvan-plan: base from {table}: " in done.stderr
+    row = sweep.rows()[0]
+    assert (row["loci"], row["pops"], row["chain"]) == ("2", "5", "1000 / 100 x 1000")
+    refused = sweep.tool("--vary", "samples=5", "--maf", "0.1")
+    assert refused.returncode == 2
+    assert "apply to a base read from data" in refused.stderr
