@@ -467,7 +467,8 @@ def report(args: argparse.Namespace, sweep: sweep_module.Sweep, pyplot: ModuleTy
     if pyplot is not None and pairs:
         comment = design_module.readable(base.comment1).strip()
         title = f"Power of {os.path.basename(args.base)}: {comment}"
-        plot.draw(pyplot, pairs, args.plot, args.x, args.target, title, args.seed, args.shards)
+        plot.draw(pyplot, pairs, args.plot, args.x, args.target, title, args.seed, args.shards,
+                  sweep.collector.level.level)
         print(f"{PROG}: curves drawn to {args.plot}", file=sys.stderr)
     for failure in sweep.collector.failures.values():
         print(f"{PROG}: {failure}", file=sys.stderr)

@@ -143,14 +143,10 @@ def read_genepop(path: str) -> Dataset:
             digits = 3 if len(tokens[0]) in (3, 6) else 2
         population = populations[-1]
         population.individuals += 1
-        if population.individuals == 1 and len(populations) == 1:
-            population.name = name.strip() or population.name
         for locus, token in enumerate(tokens):
             for allele in _genepop_alleles(path, line_number, token, digits, loci[locus]):
                 counts = population.alleles[locus]
                 counts[allele] = counts.get(allele, 0) + 1
-    for position, population in enumerate(populations):
-        population.name = f"pop{position + 1}"
     if not any(population.individuals for population in populations):
         raise DataError(path, len(lines), "no individual after the 'Pop' lines")
     populations = [population for population in populations if population.individuals]
@@ -230,7 +226,7 @@ def read_vcf(path: str, popmap: str | None) -> Dataset:
         with captured:
             try:
                 reader = VCF(path)
-            except (OSError, Exception) as error:
+            except Exception as error:
                 raise _Failed(None, f"not a VCF or BCF file that htslib can read ({error})")
             samples = list(reader.samples)
             if not samples:

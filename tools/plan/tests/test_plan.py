@@ -131,7 +131,8 @@ def test_fst_picks_the_closest_number_of_generations(fst, ne):
 
 def test_fst_values_that_come_out_as_the_same_generations_are_refused():
     base = design.design_from_check(check_json())
-    settings = axes.expand([axes.parse_axis("fst=0.01,0.011")])
+    # At a fixed Ne of 50, 0.0101 lies within 1% of 0.01: both run 1 generation.
+    settings = axes.expand([axes.parse_axis("fst=0.01,0.0101"), axes.parse_axis("ne=50")])
     designs = [axes.apply(setting, base, 5) for setting in settings]
     with pytest.raises(axes.GridError) as caught:
         axes.refuse_merged_fst(settings, designs)
@@ -286,7 +287,9 @@ def test_parameter_files_of_every_axis_read_back_through_gorvan(sweep, values):
     read = checker.read_back(sweep.binary, design.parameter_text(wanted))
     assert design.differences(wanted, read) == []
     assert read.loci[-1].texts == base.loci[(len(read.loci) - 1) % 2].texts
-    assert axes.apply(axes.Setting((("fst", 0.05),)), base, 1).generations == 5
+    # 5 generations at the base's Ne of 50 would give 0.049 (2% off): Ne 49.
+    fst_design = axes.apply(axes.Setting((("fst", 0.05),)), base, 1)
+    assert (fst_design.ne, fst_design.generations) == (49, 5)
 
 
 REFUSALS = [
@@ -1042,3 +1045,56 @@ def test_a_sweep_reads_a_base_from_data_and_refuses_data_options_for_a_parameter
     refused = sweep.tool("--vary", "samples=5", "--maf", "0.1")
     assert refused.returncode == 2
     assert "apply to a base read from data" in refused.stderr
+
+
+@pytest.mark.parametrize("fst, ne", [(0.005, 200), (0.0123, 200), (0.05, 50), (0.011, 50),
+                                     (0.3, 50), (0.0001, 200), (0.02, 1000), (0.9999, 200),
+                                     (0.00004, 100), (0.1234, 16383)])
+def test_fst_runs_within_one_percent_and_keeps_the_closest_generations_when_it_can(fst, ne):
+    chosen_ne, generations = axes.design_for_fst(fst, ne, False)
+    reached = 1 - (1 - 1 / (2 * chosen_ne)) ** generations
+    assert abs(reached - fst) <= 0.01 * fst
+    assert 1 <= chosen_ne <= 16383 and 1 <= generations <= 32767
+    closest = axes.generations_for_fst(fst, ne)
+    if abs(1 - (1 - 1 / (2 * ne)) ** closest - fst) <= 0.01 * fst:
+        assert (chosen_ne, generations) == (ne, closest)      # as before
+    else:
+        assert chosen_ne != ne
+        # No Ne nearer the setting's reaches it within 1% at any number of generations.
+        for size in range(min(ne, chosen_ne) + 1, max(ne, chosen_ne)):
+            if abs(size - ne) < abs(chosen_ne - ne):
+                t = axes.generations_for_fst(fst, size)
+                assert abs(1 - (1 - 1 / (2 * size)) ** t - fst) > 0.01 * fst
+
+
+@pytest.mark.parametrize("args, reason", [
+    (["--vary", "fst=0.00002"], "fst=2e-05: no effective size up to 16383 with at most 32767 "
+                                "generations gives an expected Fst within 1% of it"),
+    (["--vary", "fst=0.05", "--vary", "ne=50"], "fst=0.05: at Ne = 50 no number of generations "
+                                                "gives an expected Fst within 1% of it"),
+])
+def test_an_fst_that_cannot_be_reached_is_refused_before_any_job(sweep, args, reason):
+    done = sweep.tool(*args)
+    assert done.returncode == 2, done.stderr
+    assert reason in done.stderr
+    assert os.listdir(sweep.dir) == ["BASE.IN"]
+
+
+def test_the_fst_that_ran_is_in_the_csv_the_table_and_the_answer(sweep):
+    done = sweep.tool("--vary", "fst=0.011,0.05", "--runs", "3")
+    assert done.returncode == 0, done.stderr
+    rows = sweep.rows()
+    assert [(row["target_fst"], row["ne"], row["generations"]) for row in rows] == \
+        [("0.011", "90", "2"), ("0.05", "49", "5")]
+    ran = [float(row["expected_fst"]) for row in rows]
+    assert ran == [pytest.approx(0.011080, abs=1e-6), pytest.approx(0.049990, abs=1e-6)]
+    assert "fst=0.011: 2 generations at Ne = 90 (expected Fst 0.01108)" in done.stderr
+    answer_lines = done.stdout.split("\n\n")[-1]
+    assert "smallest fst with power" in answer_lines
+    ran_texts = [f"{value:g}" for value in (0.011080246913580246, 0.049989746070637144)]
+    assert any(text in answer_lines for text in ran_texts)
+    second = sweep.tool("--vary", "samples=5,8", "--vary", "fst=0.011", "--runs", "3",
+                        "--csv", os.path.join(sweep.dir, "second.csv"))
+    assert second.returncode == 0, second.stderr
+    answers = second.stdout.split("\n\n")[-1].splitlines()[1:]
+    assert answers and all(line.startswith("fst=0.01108 ") for line in answers)
