@@ -99,7 +99,7 @@ def resume_mismatches(rows: Sequence[Row], wanted: Mapping[str, str], base: desi
         if name == "chain":
             texts.append(f"the chain: {values} in the CSV, {wanted[name]} in {base_name}")
             continue
-        hint = " (--add-runs N gives settings more runs)" if name == "runs" else ""
+        hint = " (a resumed sweep keeps each setting's runs)" if name == "runs" else ""
         texts.append(f"--{name}: {values} in the CSV (e.g. {example[name]}), "
                      f"{wanted[name]} here{hint}")
     if "base" in differing:

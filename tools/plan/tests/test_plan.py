@@ -596,7 +596,7 @@ def csv_bytes(path):
 RESUME_REFUSALS = [
     # What the resumed command changes, and what the refusal says.
     (["--runs", "3"], "--runs: 4 in the CSV (e.g. samples=5 loci=2 pops=2 ne=50 generations=2), "
-                      "3 here (--add-runs N gives settings more runs)"),
+                      "3 here (a resumed sweep keeps each setting's runs)"),
     (["--runs", "4", "--seed", "3"], "--seed: 2 in the CSV"),
     (["--runs", "4", "--shards", "2"], "--shards: 1 in the CSV"),
     (["--runs", "4", "--base", "CHAIN.IN"], "the chain: 10 / 2 x 10 in the CSV, 10 / 2 x 12 in"),
