@@ -8,6 +8,7 @@ sweep."""
 from __future__ import annotations
 
 import dataclasses
+import functools
 import itertools
 import math
 from collections.abc import Sequence
@@ -25,7 +26,8 @@ AXIS_HELP = {
     "pops": "number of populations (the base's sample sizes repeated in order)",
     "ne": "effective size while drifting",
     "generations": "generations of drift (0: no drift)",
-    "fst": "an expected Fst, reached by the number of generations that comes closest",
+    "fst": "an expected Fst, run within 1% by the generations (and, unless ne is varied, the "
+           "effective size) that reach it",
 }
 
 # What the program can hold: counts are 16-bit, and all samples together, and
@@ -134,6 +136,56 @@ def generations_for_fst(fst: float, ne: int) -> int:
     return min(sorted(candidates), key=lambda t: abs(expected_fst(ne, t) - fst))
 
 
+FST_TOLERANCE = 0.01         # the expected Fst that runs is within 1% of the one asked
+
+
+def within_tolerance(fst: float, ne: int, generations: int) -> bool:
+    return abs(expected_fst(ne, generations) - fst) <= FST_TOLERANCE * fst
+
+
+def _size_for(fst: float, generations: int) -> float:
+    """The Ne whose expected Fst after `generations` is `fst` exactly."""
+    return -1 / (2 * math.expm1(math.log1p(-fst) / generations))
+
+
+@functools.lru_cache(maxsize=None)
+def design_for_fst(fst: float, ne: int, ne_fixed: bool) -> tuple[int, int]:
+    """(Ne, generations) whose expected Fst is within 1% of `fst`: the
+    setting's Ne and the closest number of generations when that is close
+    enough; else, unless Ne is fixed (varied as an axis), the Ne nearest the
+    setting's that some number of generations brings within 1%, with the
+    fewest generations among equals. Raises GridError when none can."""
+    if 1 <= ne <= MAX_DIPLOIDS:
+        generations = generations_for_fst(fst, ne)
+        if generations <= MAX_GENERATIONS and within_tolerance(fst, ne, generations):
+            return ne, generations
+    if ne_fixed:
+        raise GridError(f"fst={fst:g}: at Ne = {ne} no number of generations gives an expected "
+                        f"Fst within 1% of it; leave the effective size to the tool (do not "
+                        f"vary ne) or choose other values")
+    best = None
+    for generations in range(1, MAX_GENERATIONS + 1):
+        # The expected Fst falls as Ne grows: the sizes within 1% form a range.
+        high = min(fst * (1 + FST_TOLERANCE), 0.999999)
+        smallest = max(1, math.ceil(_size_for(high, generations)) - 1)
+        if smallest > MAX_DIPLOIDS + 1:
+            break
+        low = fst * (1 - FST_TOLERANCE)
+        largest = min(MAX_DIPLOIDS, math.floor(_size_for(low, generations)) + 1)
+        nearest = min(max(ne, smallest), largest)
+        for size in (nearest - 1, nearest, nearest + 1):
+            if 1 <= size <= MAX_DIPLOIDS and within_tolerance(fst, size, generations):
+                key = (abs(size - ne), generations)
+                if best is None or key < best[0]:
+                    best = (key, size, generations)
+    if best is None:
+        lowest = expected_fst(MAX_DIPLOIDS, 1)
+        raise GridError(f"fst={fst:g}: no effective size up to {MAX_DIPLOIDS} with at most "
+                        f"{MAX_GENERATIONS} generations gives an expected Fst within 1% of it "
+                        f"(the smallest is {lowest:.3g}, one generation at Ne = {MAX_DIPLOIDS})")
+    return best[1], best[2]
+
+
 def expand(axes: Sequence[Axis]) -> list[Setting]:
     """Every combination of the axes' values; the first axis varies fastest,
     so that the settings of one curve stand together."""
@@ -170,7 +222,7 @@ def apply(setting: Setting, base: Design, runs: int) -> Design:
     ne = setting.get("ne", base.ne)
     generations = setting.get("generations", base.generations)
     if setting.get("fst") is not None:
-        generations = generations_for_fst(setting.get("fst"), ne)
+        ne, generations = design_for_fst(setting.get("fst"), ne, setting.get("ne") is not None)
     if generations > MAX_GENERATIONS:
         raise GridError(f"{setting.label()}: {generations} generations of drift; at most "
                         f"{MAX_GENERATIONS}")
@@ -189,10 +241,10 @@ def refuse_merged_fst(settings: Sequence[Setting], designs: Sequence[Design]) ->
         if setting.get("fst") is None:
             continue
         others = tuple((name, value) for name, value in setting.values if name != "fst")
-        key = (others, design.generations)
+        key = (others, design.ne, design.generations)
         if key in seen:
             raise GridError(
                 f"fst={seen[key]} and fst={setting.get('fst')} both come out as "
-                f"{design.generations} generations at Ne = {design.ne}; leave one out, or "
-                "vary the generations (or a larger effective size) for finer steps")
+                f"{design.generations} generations at Ne = {design.ne}; leave one out (they "
+                "lie within 1% of each other)")
         seen[key] = setting.get("fst")

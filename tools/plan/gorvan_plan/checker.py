@@ -4,6 +4,7 @@ from __future__ import annotations
 
 import json
 import os
+import re
 import subprocess
 import tempfile
 from typing import Any
@@ -11,6 +12,37 @@ from typing import Any
 from . import design as design_module
 
 PARAMETER_FILE = "GORVAN.IN"
+
+# gorvan's warnings on standard error: "gorvan: warning: ...". The seed line
+# and the note at the end of a job on exact-test P values of 0 are not warnings.
+WARNING = re.compile(r"^gorvan: warning:?\s*(.*\S)\s*$", re.IGNORECASE)
+SHORT_CHAIN = re.compile(r"chain counts \d+ steps")
+
+# The warnings of every parameter text checked so far, by text.
+_warnings: dict[str, list[str]] = {}
+
+
+def warnings_in(stderr: str) -> list[str]:
+    """The warnings among gorvan's messages, each without its prefix, in order
+    and once each."""
+    found = []
+    for line in stderr.splitlines():
+        match = WARNING.match(line)
+        if match and match.group(1) not in found:
+            found.append(match.group(1))
+    return found
+
+
+def is_short_chain(warning: str) -> bool:
+    """Whether the warning is gorvan's advice that the Fisher test's chain is
+    too short for the design."""
+    return bool(SHORT_CHAIN.search(warning))
+
+
+def warnings_for(text: str) -> list[str]:
+    """The warnings gorvan gave when it last checked `text` (none when it was
+    not checked)."""
+    return list(_warnings.get(text, ()))
 
 
 class CheckRefused(Exception):
@@ -42,6 +74,7 @@ def check_text(binary: str, text: str) -> Any:
         message = (stderr.strip() or stdout.strip()
                    or f"gorvan --check ended with exit code {done.returncode}")
         raise CheckRefused(message, done.returncode)
+    _warnings[text] = warnings_in(stderr)
     try:
         return json.loads(stdout)
     except json.JSONDecodeError:
@@ -49,10 +82,15 @@ def check_text(binary: str, text: str) -> Any:
                            f"knows --check?): {stdout.strip()[:200]!r}", 1) from None
 
 
+def read_text_file(path: str) -> str:
+    """A parameter file's text; its bytes come back with surrogateescape."""
+    with open(path, "rb") as file:
+        return file.read().decode("utf-8", "surrogateescape")
+
+
 def read_design_file(binary: str, path: str) -> design_module.Design:
     """The design of an existing parameter file, read by the program itself."""
-    with open(path, "rb") as file:
-        text = file.read().decode("utf-8", "surrogateescape")
+    text = read_text_file(path)
     return design_module.design_from_check(check_text(binary, text))
 
 

@@ -3,8 +3,9 @@ checks every parameter file, runs the jobs and reports.
 
 Exit codes: 0 done; 1 a job failed (every finished setting is still in the
 CSV); 2 a bad argument or value, or a parameter file that gorvan reads back
-with other values than were written, refused before any job starts; 130
-interrupted (Ctrl-C), every finished setting kept in the CSV."""
+with other values than were written, refused before any job starts; 128 +
+the signal when interrupted (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP), every
+finished setting kept in the CSV."""
 
 from __future__ import annotations
 
@@ -14,12 +15,16 @@ import os
 import shutil
 import signal
 import sys
+import tempfile
 from collections.abc import Callable, Iterable, Sequence
 from types import ModuleType
 
 from . import answer
 from . import axes as axes_module
+from . import basefile
 from . import checker
+from . import collect
+from . import data as data_module
 from . import design as design_module
 from . import jobs as jobs_module
 from . import plot
@@ -36,6 +41,28 @@ PROG = "gorvan-plan"
 
 class Refusal(Exception):
     """A value the sweep cannot use; refused before any job starts."""
+
+
+class Stopped(KeyboardInterrupt):
+    """SIGTERM or SIGHUP, handled like Ctrl-C."""
+
+    def __init__(self, signum: int) -> None:
+        super().__init__(signum)
+        self.signum = signum
+
+
+def _stop(signum: int, frame: object) -> None:
+    raise Stopped(signum)
+
+
+def stop_signal(interrupt: KeyboardInterrupt) -> int:
+    return interrupt.signum if isinstance(interrupt, Stopped) else signal.SIGINT
+
+
+def interruption(signum: int) -> str:
+    if signum == signal.SIGINT:
+        return "interrupted"
+    return f"stopped by {signal.Signals(signum).name}"
 
 
 class RunnerError(Exception):
@@ -80,7 +107,8 @@ def parser() -> argparse.ArgumentParser:
                     "answer says where the target power is reached.",
         epilog=f"Axes: {axes_help}. Every setting runs with the same seed: shared random "
                "numbers give smoother curves. Exit codes: 0 done, 1 a job failed, 2 bad "
-               "arguments, 130 interrupted.")
+               "arguments, 128 + the signal when interrupted (130 Ctrl-C, 143 SIGTERM, 129 "
+               "SIGHUP; finished settings are kept).")
     result.add_argument("base", metavar="BASE.IN", help="the parameter file of the base design")
     result.add_argument("--vary", metavar="NAME=V1,V2,...", action="append", default=[],
                         help="an axis and its values; repeat for a grid (the first axis is "
@@ -99,6 +127,14 @@ def parser() -> argparse.ArgumentParser:
                              "chain four times longer changes")
     result.add_argument("--null-runs", type=int, default=1000,
                         help="runs of each null check (default 1000)")
+    result.add_argument("--allow-short-chain", action="store_true",
+                        help="run even when gorvan calls the Fisher test's chain too short "
+                             "for a setting (its power is then overstated)")
+    result.add_argument("--alpha", type=float, default=0.05,
+                        help="significance level of each test (default 0.05)")
+    result.add_argument("--tests", type=int, default=1,
+                        help="number of tests the level is shared among: each combined P is "
+                             "compared with alpha / K (Bonferroni; default 1)")
     result.add_argument("--target", type=float, default=0.8, help="target power (default 0.8)")
     result.add_argument("--csv", default="gorvan-plan.csv",
                         help="the table, one row per setting (default gorvan-plan.csv)")
@@ -112,6 +148,7 @@ def parser() -> argparse.ArgumentParser:
     result.add_argument("--binary", default=default_binary(),
                         help="the gorvan program (default: build/release/gorvan of the "
                              "source tree, else the gorvan beside this tool or on the PATH)")
+    basefile.add_data_arguments(result)
     slurm_options.add_arguments(result)
     return result
 
@@ -129,6 +166,10 @@ def check_arguments(args: argparse.Namespace) -> None:
             raise Refusal(f"--{name.replace('_', '-')} {value}: at least {smallest}")
     if args.runs is not None and args.runs > axes_module.MAX_RUNS:
         raise Refusal(f"--runs {args.runs}: at most {axes_module.MAX_RUNS}")
+    if not 0 < args.alpha < 1:
+        raise Refusal(f"--alpha {args.alpha}: a significance level between 0 and 1")
+    if args.tests < 1:
+        raise Refusal(f"--tests {args.tests}: at least 1")
     if not 0 < args.target < 1:
         raise Refusal(f"--target {args.target}: a power between 0 and 1")
     last_seed = args.seed + args.shards - 1
@@ -163,6 +204,29 @@ def check_arguments(args: argparse.Namespace) -> None:
 
 
 def read_base(args: argparse.Namespace) -> design_module.Design:
+    """The base design, from a parameter file or from data; its text is kept
+    in args.base_text."""
+    if data_module.data_kind(args.base):
+        options = basefile.options_from(args)
+        problem = basefile.option_problem(options)
+        if problem:
+            raise Refusal(problem)
+        try:
+            args.base_text, notes = basefile.convert(args.base, options)
+        except data_module.DataError as error:
+            raise Refusal(str(error)) from None
+        for note in notes:
+            print(f"{PROG}: base from {args.base}: {note}", file=sys.stderr)
+        try:
+            return design_module.design_from_check(checker.check_text(args.binary,
+                                                                      args.base_text))
+        except checker.CheckRefused as error:
+            raise Refusal(f"gorvan refuses the base made from {args.base}:\n{error}") from None
+    if (args.maf or args.subset is not None or args.samples_from_data or args.popmap
+            or args.frequencies != "pooled"):
+        raise Refusal(f"--frequencies, --maf, --subset, --samples-from-data and --popmap apply "
+                      f"to a base read from data; {args.base} is a parameter file")
+    args.base_text = checker.read_text_file(args.base)
     try:
         return checker.read_design_file(args.binary, args.base)
     except checker.CheckRefused as error:
@@ -247,30 +311,100 @@ def prepare_sweep(args: argparse.Namespace, base: design_module.Design) -> sweep
         except axes_module.GridError as error:
             raise Refusal(str(error)) from None
     say_chosen_generations(plans)
-    power_done, null_done = ({}, {})
+    power_done, null_done, kept = ({}, {}, [])
     if args.resume:
         try:
-            power_done, null_done = sweep_module.resumed_parts(args.csv, args.seed,
-                                                               args.shards, plans, null_plans)
+            power_done, null_done, kept = sweep_module.resumed_parts(
+                args.csv, wanted_settings(args, base), base, args.base, args.null_check, plans,
+                null_plans)
         except (OSError, UnicodeDecodeError, csv.Error) as error:
             raise Refusal(f"--resume: {args.csv} cannot be read as a table ({error})") from None
-        print(f"{PROG}: {len(power_done)} of {len(plans)} settings taken from {args.csv}",
-              file=sys.stderr)
-    sweep = sweep_module.Sweep(args, plans, null_plans, power_done, null_done)
+        except sweep_module.ResumeMismatch as error:
+            raise Refusal(str(error)) from None
+        print(f"{PROG}: {len(power_done)} of {len(plans)} settings taken from {args.csv}"
+              + (f"; its {plural(len(kept), 'row')} outside this grid are kept as they are"
+                 if kept else ""), file=sys.stderr)
+    sweep = sweep_module.Sweep(args, plans, null_plans, power_done, null_done, kept)
     verify_files(args.binary, sweep.jobs, sweep.collector.label)
+    report_warnings(args, sweep)
     return sweep
+
+
+def concerned(labels: Sequence[str], everything: int) -> str:
+    """The settings a warning concerns, for people."""
+    if len(labels) == everything and everything > 1:
+        return f"every setting ({everything})"
+    shown = ", ".join(label or "the base" for label in labels[:4])
+    return shown + (f" and {len(labels) - 4} more" if len(labels) > 4 else "")
+
+
+def report_warnings(args: argparse.Namespace, sweep: sweep_module.Sweep) -> None:
+    """Shows each distinct warning gorvan gives about the base file or the
+    parameter files of the settings once, with the settings it concerns;
+    refuses a chain that gorvan calls too short unless --allow-short-chain."""
+    base_text = args.base_text
+    by_warning: dict[str, list[str]] = {}
+    power_labels = set()
+    for job, _ in sweep.jobs:
+        label = sweep.collector.label(job.name)
+        if sweep.collector.is_power_job(job.name):
+            power_labels.add(label)
+        warnings = checker.warnings_for(job.parameter_text)
+        sweep.collector.note_warnings(job.name, warnings)
+        for warning in warnings:
+            if label not in by_warning.setdefault(warning, []):
+                by_warning[warning].append(label)
+    for warning in checker.warnings_for(base_text):
+        # The chain's advice depends on each setting's loci and samples, and
+        # each setting's own is shown below.
+        if warning not in by_warning and not checker.is_short_chain(warning):
+            shown = warning.replace(checker.PARAMETER_FILE, args.base)
+            print(f"{PROG}: gorvan warns about {args.base}: {shown}", file=sys.stderr)
+    for warning, labels in by_warning.items():
+        print(f"{PROG}: gorvan warns, for {concerned(labels, len(power_labels))}: {warning}",
+              file=sys.stderr)
+    short = [(labels, warning) for warning, labels in by_warning.items()
+             if checker.is_short_chain(warning)]
+    if short and not args.allow_short_chain:
+        settings = sorted({label for labels, _ in short for label in labels})
+        raise Refusal(f"gorvan calls the Fisher test's chain too short for "
+                      f"{plural(len(settings), 'setting')} ({concerned(settings, 0)}), so the "
+                      f"exact test would reject too often and its power be overstated; "
+                      f"lengthen the chain on line 3 of {args.base} as gorvan advises above, "
+                      "or give --allow-short-chain to run it anyway")
+
+
+def wanted_settings(args: argparse.Namespace, base: design_module.Design) -> dict[str, str]:
+    """The settings of this command as the CSV writes them, to compare with
+    the rows of a table to resume."""
+    level = collect.Level(args.alpha, args.tests).columns()
+    return {"runs": str(args.runs if args.runs is not None else base.runs),
+            "seed": str(args.seed), "shards": str(args.shards), "chain": base.chain_text(),
+            "null-runs": str(args.null_runs), "alpha": level["alpha"], "tests": level["tests"]}
+
+
+def level_text(level: collect.Level) -> str:
+    if level.tests == 1:
+        return f"significance level {level.alpha:g}"
+    return (f"significance level {level.level:.6g} ({level.alpha:g} shared among "
+            f"{level.tests} tests, Bonferroni)")
 
 
 def at_once(args: argparse.Namespace) -> str:
     return "each a task of a Slurm array job" if args.slurm else f"{args.jobs} at a time"
 
 
-def execute(args: argparse.Namespace, sweep: sweep_module.Sweep) -> bool:
-    """Runs the jobs; True when they all ran, False when interrupted."""
+def execute(args: argparse.Namespace, sweep: sweep_module.Sweep) -> int:
+    """Runs the jobs; 0 when they all ran, else 128 + the signal that
+    interrupted them."""
     settings = len(sweep.collector.power_plans)
     print(f"{PROG}: {plural(settings, 'setting')}, {plural(len(sweep.jobs), 'job')}, "
           f"{at_once(args)}; every setting runs with seed {args.seed} (shared random "
           "numbers give smoother curves)", file=sys.stderr)
+    level = sweep.collector.level
+    if not level.from_report:
+        print(f"{PROG}: {level_text(level)}, counted from each run's combined P values",
+              file=sys.stderr)
     sweep.collector.emit_finished()          # resumed rows, before any progress is shown
     sweep.write_csv()
     sweep.progress = progress_module.Progress(
@@ -280,22 +414,24 @@ def execute(args: argparse.Namespace, sweep: sweep_module.Sweep) -> bool:
     runner = make_runner(args, workdir)
     try:
         runner.run([job for job, _ in sweep.jobs], sweep.job_finished)
-    except KeyboardInterrupt:
-        signal.signal(signal.SIGINT, signal.SIG_IGN)
+    except KeyboardInterrupt as stop:
+        signum = stop_signal(stop)
+        for ignored in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+            signal.signal(ignored, signal.SIG_IGN)
         runner.cancel()
         sweep_module.clean_up(workdir, made_workdir, sweep.jobs, sweep.collector,
                               interrupted=True)
         for name, failure in sweep.collector.failures.items():
             if name not in sweep.collector.stopped_jobs:
                 print(f"{PROG}: {failure}", file=sys.stderr)
-        print(f"\n{PROG}: interrupted; {len(sweep.rows)} of {settings} finished settings are "
-              f"in {args.csv} (run again with --resume to go on)", file=sys.stderr)
-        return False
+        print(f"\n{PROG}: {interruption(signum)}; {len(sweep.rows)} of {settings} finished "
+              f"settings are in {args.csv} (run again with --resume to go on)", file=sys.stderr)
+        return 128 + signum
     except slurm_commands.SlurmError as error:
         sweep_module.clean_up(workdir, made_workdir, sweep.jobs, sweep.collector)
         raise RunnerError(str(error), 1 if runner.job_ids else 2) from None
     sweep_module.clean_up(workdir, made_workdir, sweep.jobs, sweep.collector)
-    return True
+    return 0
 
 
 def run_sweep(args: argparse.Namespace) -> int:
@@ -303,8 +439,9 @@ def run_sweep(args: argparse.Namespace) -> int:
     pyplot = load_plotting(args)
     base = read_base(args)
     sweep = prepare_sweep(args, base)
-    if not execute(args, sweep):
-        return 130
+    interrupted = execute(args, sweep)
+    if interrupted:
+        return interrupted
     return report(args, sweep, pyplot, base, len(sweep.collector.power_plans))
 
 
@@ -315,6 +452,8 @@ def plural(count: int, noun: str) -> str:
 def report(args: argparse.Namespace, sweep: sweep_module.Sweep, pyplot: ModuleType | None,
            base: design_module.Design, settings: int) -> int:
     pairs = sweep.pairs()
+    if pairs and not sweep.collector.level.from_report:
+        print(f"Power and error rates at the {level_text(sweep.collector.level)}")
     if pairs:
         print(table.power_table([row for _, row in pairs]))
         if args.null_check:
@@ -328,7 +467,8 @@ def report(args: argparse.Namespace, sweep: sweep_module.Sweep, pyplot: ModuleTy
     if pyplot is not None and pairs:
         comment = design_module.readable(base.comment1).strip()
         title = f"Power of {os.path.basename(args.base)}: {comment}"
-        plot.draw(pyplot, pairs, args.plot, args.x, args.target, title, args.seed, args.shards)
+        plot.draw(pyplot, pairs, args.plot, args.x, args.target, title, args.seed, args.shards,
+                  sweep.collector.level.level)
         print(f"{PROG}: curves drawn to {args.plot}", file=sys.stderr)
     for failure in sweep.collector.failures.values():
         print(f"{PROG}: {failure}", file=sys.stderr)
@@ -339,11 +479,112 @@ def report(args: argparse.Namespace, sweep: sweep_module.Sweep, pyplot: ModuleTy
     return 0
 
 
+def base_parser() -> argparse.ArgumentParser:
+    defaults = basefile.BaseOptions()
+    result = argparse.ArgumentParser(
+        prog=f"{PROG} base",
+        description="Writes a parameter file whose base population has the allele frequencies "
+                    "of a data file: Genepop, VCF or BCF (biallelic SNPs), or a tidy table. "
+                    "Monomorphic loci are dropped; notes say what was dropped or changed.",
+        epilog="Exit codes: 0 written, 2 a file or value that cannot be used (nothing is "
+               "written).")
+    result.add_argument("data", metavar="FILE", help="the data file")
+    result.add_argument("--out", default="GORVAN.IN",
+                        help="the parameter file to write (default GORVAN.IN)")
+    result.add_argument("--force", action="store_true", help="replace an existing --out file")
+    result.add_argument("--pops", dest="design_pops", type=int,
+                        help=f"populations of the design (default {defaults.pops})")
+    result.add_argument("--samples", dest="design_samples", type=int,
+                        help=f"diploids per sample (default {defaults.samples})")
+    result.add_argument("--ne", dest="design_ne", type=int,
+                        help=f"effective size while drifting (default {defaults.ne})")
+    result.add_argument("--generations", dest="design_generations", type=int,
+                        help=f"generations of drift (default {defaults.generations})")
+    result.add_argument("--runs", dest="design_runs", type=int,
+                        help=f"runs (default {defaults.runs})")
+    result.add_argument("--chain", type=int, nargs=3, metavar=("STEPS", "BATCHES", "PER_BATCH"),
+                        help="the Fisher test's chain (default "
+                             f"{' '.join(map(str, defaults.chain))})")
+    result.add_argument("--binary", default=default_binary(),
+                        help="the gorvan program, which reads the written file back")
+    basefile.add_data_arguments(result)
+    return result
+
+
+def write_atomically(path: str, text: str) -> None:
+    folder = os.path.dirname(os.path.abspath(path))
+    handle, temporary = tempfile.mkstemp(prefix=".gorvan-plan-", suffix=".IN", dir=folder)
+    try:
+        with os.fdopen(handle, "wb") as file:
+            file.write(text.encode("utf-8", "surrogateescape"))
+        os.replace(temporary, path)
+    except BaseException:
+        if os.path.exists(temporary):
+            os.unlink(temporary)
+        raise
+
+
+def make_base(args: argparse.Namespace) -> int:
+    """gorvan-plan base: the parameter file of a data file's frequencies."""
+    if not os.path.isfile(args.data):
+        raise Refusal(f"data file not found: {args.data}")
+    if not data_module.data_kind(args.data):
+        raise Refusal(f"{args.data}: name a Genepop file (.gen, .genepop), a VCF or BCF file "
+                      "(.vcf, .vcf.gz, .bcf) or a table (.csv, .tsv)")
+    folder = os.path.dirname(os.path.abspath(args.out))
+    if not os.path.isdir(folder):
+        raise Refusal(f"--out {args.out}: the folder {folder} does not exist")
+    if os.path.exists(args.out) and not args.force:
+        raise Refusal(f"--out {args.out} exists; it is left as it is (give --force to replace "
+                      "it, or name another file)")
+    if not (os.path.isfile(args.binary) and os.access(args.binary, os.X_OK)):
+        raise Refusal(f"gorvan program not found or not executable: {args.binary} (it reads "
+                      "the written file back; name it with --binary)")
+    options = basefile.options_from(args)
+    problem = basefile.option_problem(options)
+    if problem:
+        raise Refusal(problem)
+    try:
+        text, notes = basefile.convert(args.data, options)
+    except data_module.DataError as error:
+        raise Refusal(str(error)) from None
+    try:
+        read = design_module.design_from_check(checker.check_text(args.binary, text))
+    except checker.CheckRefused as error:
+        raise Refusal(f"gorvan refuses the design made from {args.data}:\n{error}") from None
+    for note in notes:
+        print(f"{PROG} base: {note}", file=sys.stderr)
+    for warning in checker.warnings_for(text):
+        print(f"{PROG} base: gorvan warns: {warning}", file=sys.stderr)
+    write_atomically(args.out, text)
+    print(f"{PROG} base: wrote {args.out}: {len(read.loci)} loci, {read.pops} populations of "
+          f"{read.samples_text()} diploids, Ne {read.ne}, {read.generations} generations, "
+          f"{read.runs} runs, chain {read.chain_text()}", file=sys.stderr)
+    return 0
+
+
+def base_main(argv: Sequence[str]) -> int:
+    arguments = base_parser()
+    args = arguments.parse_args(argv)
+    try:
+        return make_base(args)
+    except Refusal as error:
+        arguments.print_usage(sys.stderr)
+        print(f"{PROG} base: error: {error}", file=sys.stderr)
+        return 2
+
+
 def main(argv: Sequence[str] | None = None) -> int:
     """Runs gorvan-plan with the arguments `argv` (those of the command line
-    when None) and returns its exit code."""
+    when None) and returns its exit code. `gorvan-plan base FILE ...` writes
+    a parameter file from data (a parameter file named base is ./base)."""
+    argv = list(sys.argv[1:] if argv is None else argv)
+    if argv[:1] == ["base"]:
+        return base_main(argv[1:])
     arguments = parser()
     args = arguments.parse_args(argv)
+    previous = {handled: signal.signal(handled, _stop)
+                for handled in (signal.SIGTERM, signal.SIGHUP)}
     try:
         return run_sweep(args)
     except Refusal as error:
@@ -356,6 +597,10 @@ def main(argv: Sequence[str] | None = None) -> int:
     except ReadBackError as error:
         print(f"{PROG}: error: {error}", file=sys.stderr)
         return 2
-    except KeyboardInterrupt:
-        print(f"\n{PROG}: interrupted before any job started", file=sys.stderr)
-        return 130
+    except KeyboardInterrupt as stop:
+        signum = stop_signal(stop)
+        print(f"\n{PROG}: {interruption(signum)} before any job started", file=sys.stderr)
+        return 128 + signum
+    finally:
+        for handled, handler in previous.items():
+            signal.signal(handled, handler)

@@ -38,6 +38,28 @@ class JobFailed(Exception):
     pass
 
 
+@dataclasses.dataclass(frozen=True)
+class Level:
+    """The significance level: `alpha` shared among `tests` tests
+    (Bonferroni), so that each combined P is compared with alpha / tests.
+    At 0.05 over one test the counts are GORVAN.OUT's own; at any other
+    level they are counted from the per-run P values of SUMTEST.OUT."""
+    alpha: float = outputs.SIGNIFICANCE
+    tests: int = 1
+
+    @property
+    def level(self) -> float:
+        return self.alpha / self.tests
+
+    @property
+    def from_report(self) -> bool:
+        return self.alpha == outputs.SIGNIFICANCE and self.tests == 1
+
+    def columns(self) -> Row:
+        return {"alpha": f"{self.alpha:g}", "tests": str(self.tests),
+                "level": f"{self.level:.6g}"}
+
+
 def axis_columns(plan: PowerPlan) -> Row:
     design, setting = plan.design, plan.setting
     fst = setting.get("fst")
@@ -129,7 +151,9 @@ class Collector:
     def __init__(self, power_plans: Sequence[PowerPlan], null_plans: Mapping[str, NullPlan],
                  seed: int, shards: int, null_check: bool, done_power: Mapping[str, Row],
                  done_null: Mapping[str, Row], on_row: Callable[[PowerPlan, Row], None],
-                 on_null: Callable[[NullPlan, Row], None]) -> None:
+                 on_null: Callable[[NullPlan, Row], None],
+                 level: Level | None = None) -> None:
+        self.level = level or Level()
         self.power_plans, self.null_plans = power_plans, null_plans
         self.seed, self.shards, self.null_check = seed, shards, null_check
         self.power_parts = dict(done_power)     # power fingerprint -> power columns
@@ -141,6 +165,20 @@ class Collector:
         self._power_shards = {}                 # power fingerprint -> {shard: tallies}
         self._null_shards = {}                  # (null fingerprint, chain) -> {shard: NullShard}
         self._emitted = set()
+        self.warnings = {}                      # power fingerprint -> gorvan's warnings
+
+    def is_power_job(self, job_name: str) -> bool:
+        return self._jobs[job_name][0] == "power"
+
+    def note_warnings(self, job_name: str, warnings: Sequence[str]) -> list[str]:
+        """Records gorvan's warnings about a job's parameter file or run;
+        returns those not yet recorded for what the job computes."""
+        kind, plan, _, _ = self._jobs[job_name]
+        key = plan.fingerprint if kind == "power" else ("null", plan.fingerprint)
+        known = self.warnings.setdefault(key, [])
+        new = [warning for warning in warnings if warning not in known]
+        known.extend(new)
+        return new
 
     def jobs(self, threads: int) -> list[PlannedJob]:
         """Every job still to run, as (job, the design its file must read back
@@ -156,7 +194,8 @@ class Collector:
                         self._jobs[job.name] = ("null", null_plan, chain, self._shard(job))
                         jobs.append((job, design))
             if plan.fingerprint not in self.power_parts:
-                power_jobs = jobs_module.power_jobs(plan, self.seed, self.shards, threads)
+                power_jobs = jobs_module.power_jobs(plan, self.seed, self.shards, threads,
+                                                    keep_details=not self.level.from_report)
                 for job, design in power_jobs:
                     self._jobs[job.name] = ("power", plan, None, self._shard(job))
                     jobs.append((job, design))
@@ -186,6 +225,10 @@ class Collector:
             design = plan.design if kind == "power" else plan.short
             if kind == "power":
                 tallies = outputs.read_job(outcome.directory, outcome.console, design)
+                if not self.level.from_report:
+                    tallies = outputs.count_at_level(
+                        tallies, outputs.read_text(outcome.directory / "SUMTEST.OUT"), design,
+                        self.level.level)
                 self._power_shards.setdefault(plan.fingerprint, {})[shard] = tallies
             else:
                 self._read_null(outcome, plan, chain, shard, design)
@@ -204,9 +247,12 @@ class Collector:
         directory = outcome.directory
         tallies = outputs.read_job(directory, outcome.console, design)
         decisions, zero_runs = {}, set()
+        if not self.level.from_report:
+            tallies = outputs.count_at_level(tallies, outputs.read_text(directory / "SUMTEST.OUT"),
+                                             design, self.level.level)
         if design.fisher:
             decisions = outputs.fisher_decisions(
-                outputs.read_text(directory / "SUMTEST.OUT"), design)
+                outputs.read_text(directory / "SUMTEST.OUT"), design, self.level.level)
             zero_runs = outputs.runs_with_zero_p(outputs.read_text(directory / "LOCUSTST.OUT"))
         self._null_shards.setdefault((plan.fingerprint, chain), {})[shard] = NullShard(
             tallies, decisions, zero_runs)
@@ -219,6 +265,9 @@ class Collector:
         for index in range(self.shards):
             total = total.add(shards[index])
         self.power_parts[plan.fingerprint] = power_columns(plan, total, self.seed, self.shards)
+        self.power_parts[plan.fingerprint]["gorvan_warnings"] = " | ".join(
+            self.warnings.get(plan.fingerprint, []))
+        self.power_parts[plan.fingerprint].update(self.level.columns())
         self._try_row(plan)
 
     def _null_done(self, plan):

@@ -7,10 +7,11 @@ import dataclasses
 from collections.abc import Iterable, Sequence
 from typing import TYPE_CHECKING
 
+from . import axes as axes_module
 from . import table
 
 if TYPE_CHECKING:
-    from .jobs import Pair
+    from .jobs import Pair, PowerPlan
 
 
 @dataclasses.dataclass
@@ -30,13 +31,27 @@ class Curve:
     points: list[Point]
 
 
+def ran_value(plan: PowerPlan, name: str, value: float) -> float:
+    """An axis's value as it ran: for fst, the expected Fst of the Ne and
+    generations chosen for it (within 1% of the value asked)."""
+    if name == "fst":
+        return axes_module.expected_fst(plan.design.ne, plan.design.generations)
+    return value
+
+
+def value_text(name: str, value: float) -> str:
+    return f"{value:.4g}" if name == "fst" else str(value)
+
+
 def build(pairs: Iterable[Pair]) -> list[Curve]:
     """`pairs` are (plan, row); returns the curves, in the order of the first
     setting of each."""
     curves = {}
     for plan, row in pairs:
         first_name, first_value = plan.setting.values[0]
-        others = " ".join(f"{name}={value}" for name, value in plan.setting.values[1:])
+        first_value = ran_value(plan, first_name, first_value)
+        others = " ".join(f"{name}={value_text(name, ran_value(plan, name, value))}"
+                          for name, value in plan.setting.values[1:])
         for test, test_name in table.TESTS:
             power = table.number(row, f"power_{test}")
             if power is None:

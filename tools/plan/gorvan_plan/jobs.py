@@ -70,10 +70,12 @@ def job_args(seed: int, threads: int) -> tuple[str, ...]:
     return tuple(args)
 
 
-def power_jobs(plan: PowerPlan, seed: int, shards: int, threads: int) -> list[PlannedJob]:
+def power_jobs(plan: PowerPlan, seed: int, shards: int, threads: int,
+               keep_details: bool = False) -> list[PlannedJob]:
     """The jobs of one setting, as (job, the design its file must read back
-    as); the detail files are erased, since only the main report is read."""
-    design = plan.design.replace(erase_switch=1)
+    as); the detail files are erased, since only the main report is read,
+    unless the per-run P values are counted at another level than 0.05."""
+    design = plan.design.replace(erase_switch=0 if keep_details else 1)
     jobs = []
     for shard, runs in enumerate(shard_runs(design.runs, shards)):
         shard_design = design.replace(runs=runs)

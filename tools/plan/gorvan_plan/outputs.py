@@ -107,33 +107,79 @@ def _data_lines(text, what):
     return [line.split() for line in lines[2:] if line.strip()]
 
 
-def fisher_decisions(text: str, design: Design) -> dict[int, bool]:
-    """{run: whether Fisher's combination was significant}, from SUMTEST.OUT.
+def significant(p_text: str, statistic: str, degrees: int, level: float) -> bool:
+    """Whether a combined P printed with four decimals is below `level`.
+    The print stands for any P within 0.00005 of it, so a P that close to the
+    level is computed again from the statistic and its degrees of freedom."""
+    printed = float(p_text)
+    if printed + 0.00005 < level:
+        return True
+    if printed - 0.00005 >= level:
+        return False
+    return chi_square_tail(float(statistic), degrees) < level
 
-    The P value is printed with four decimals; a printed 0.0500 may stand for
-    a P just below 0.05, so such a run is decided from its statistic."""
+
+def run_decisions(text: str, design: Design, level: float = SIGNIFICANCE
+                  ) -> dict[int, tuple[bool | None, bool | None]]:
+    """{run: (summed chi-square significant, Fisher's combination
+    significant)} at `level`, from SUMTEST.OUT; None for a test that is off.
+    The fields are read by token: the chi-square's three come first when the
+    test is on, then Fisher's three."""
     decisions = {}
     for fields in _data_lines(text, "SUMTEST.OUT"):
         run = _integer(fields[0], "run of SUMTEST.OUT")
-        if len(fields) < 4 + 3 * design.chi2 + 3:
-            raise OutputError(f"SUMTEST.OUT line of run {run} lacks Fisher's combination")
-        degrees, statistic, p_text = fields[-3:]
-        p_value = float(p_text)
-        if p_text == "0.0500":
-            p_value = chi_square_tail(float(statistic), _integer(degrees, "df of SUMTEST.OUT"))
-        decisions[run] = p_value < SIGNIFICANCE
+        wanted = 4 + 3 * design.chi2 + 3 * design.fisher
+        if len(fields) < wanted:
+            raise OutputError(f"SUMTEST.OUT line of run {run} has {len(fields)} fields, not "
+                              f"{wanted}")
+        values = fields[4:]
+        chi2 = fisher = None
+        if design.chi2:
+            statistic, degrees, p_text = values[:3]
+            chi2 = significant(p_text, statistic, _integer(degrees, "df of SUMTEST.OUT"), level)
+            values = values[3:]
+        if design.fisher:
+            degrees, statistic, p_text = values[:3]
+            fisher = significant(p_text, statistic, _integer(degrees, "df of SUMTEST.OUT"),
+                                 level)
+        decisions[run] = (chi2, fisher)
     return decisions
 
 
+def fisher_decisions(text: str, design: Design,
+                     level: float = SIGNIFICANCE) -> dict[int, bool]:
+    """{run: whether Fisher's combination was significant}, from SUMTEST.OUT."""
+    return {run: bool(fisher) for run, (_, fisher) in run_decisions(text, design, level).items()}
+
+
+def count_at_level(tallies: Tallies, text: str, design: Design, level: float) -> Tallies:
+    """The tallies with each test's significant runs counted at `level` from
+    the per-run combined P values of SUMTEST.OUT."""
+    decisions = run_decisions(text, design, level)
+    if len(decisions) != tallies.runs:
+        raise OutputError(f"SUMTEST.OUT holds {len(decisions)} runs, GORVAN.OUT {tallies.runs}")
+    return Tallies(tallies.runs, tallies.attempts,
+                   sum(bool(chi2) for chi2, _ in decisions.values()),
+                   sum(bool(fisher) for _, fisher in decisions.values()), tallies.fst_sum)
+
+
 def chi_square_tail(statistic: float, degrees: int) -> float:
-    """P(X > statistic) for X chi-square with an even number of degrees of
-    freedom (Fisher's combination has 2 per locus): a finite Poisson sum."""
+    """P(X > statistic) for X chi-square with a whole number of degrees of
+    freedom: a finite Poisson sum when it is even (Fisher's combination has 2
+    per locus), erfc and a finite sum when it is odd."""
     half = statistic / 2
-    term, total = 1.0, 1.0
-    for k in range(1, degrees // 2):
-        term *= half / k
+    if degrees % 2 == 0:
+        term, total = 1.0, 1.0
+        for k in range(1, degrees // 2):
+            term *= half / k
+            total += term
+        return math.exp(-half) * total
+    total = math.erfc(math.sqrt(half))
+    term = math.sqrt(2 * statistic / math.pi) * math.exp(-half) if statistic > 0 else 0.0
+    for j in range(1, (degrees + 1) // 2):
         total += term
-    return math.exp(-half) * total
+        term *= statistic / (2 * j + 1)
+    return total
 
 
 def runs_with_zero_p(text: str) -> set[int]:

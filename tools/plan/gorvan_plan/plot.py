@@ -29,7 +29,7 @@ AXIS_LABEL = {
     "pops": "number of populations",
     "ne": "effective size while drifting",
     "generations": "generations of drift",
-    "fst": "expected Fst aimed at",
+    "fst": "expected Fst (as run, within 1% of the values asked)",
 }
 
 
@@ -101,7 +101,7 @@ def legend_handles(combinations: Sequence[str], colours: Sequence[str],
 
 
 def draw(pyplot: ModuleType, pairs: Sequence[Pair], path: str, x_mode: str, target: float,
-         title: str, seed: int, shards: int) -> None:
+         title: str, seed: int, shards: int, level: float = 0.05) -> None:
     import matplotlib.transforms as transforms
     curves = curves_module.build(pairs)
     combinations = list(dict.fromkeys(curve.others for curve in curves))
@@ -137,7 +137,7 @@ def draw(pyplot: ModuleType, pairs: Sequence[Pair], path: str, x_mode: str, targ
             axes.set_xticks(grid_values, [f"{value:g}" for value in grid_values])
     axes.set_xlabel("F'st reached by the drift (average over runs)" if x_mode == "fst"
                     else AXIS_LABEL.get(first, first))
-    axes.set_ylabel("power (share of runs with P < 0.05)")
+    axes.set_ylabel(f"power (share of runs with P < {level:.6g})")
     axes.set_ylim(-0.02, 1.02)
     axes.grid(True, alpha=0.3)
     if len(combinations) == 1:

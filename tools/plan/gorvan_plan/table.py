@@ -29,11 +29,16 @@ NULL_COLUMNS = [
     "type1_fisher", "type1_fisher_low", "type1_fisher_high",
     "chain_excess", "chain_excess_se", "zero_p_share", "chain_warning", "null_design",
 ]
+# Columns added later stand at the end, so that the others keep their places:
+# gorvan's own warnings about the setting's parameter files, the significance
+# level asked for, the number of tests it is shared among (Bonferroni) and the
+# level each P value was compared with.
+EXTRA_COLUMNS = ["gorvan_warnings", "alpha", "tests", "level"]
 TESTS = (("chi2", "chi-square"), ("fisher", "Fisher"))
 
 
 def columns(null_check: bool) -> list[str]:
-    return AXIS_COLUMNS + POWER_COLUMNS + (NULL_COLUMNS if null_check else [])
+    return AXIS_COLUMNS + POWER_COLUMNS + (NULL_COLUMNS if null_check else []) + EXTRA_COLUMNS
 
 
 def share_columns(prefix: str, count: int | None, trials: int) -> Row:

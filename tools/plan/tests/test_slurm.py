@@ -191,7 +191,7 @@ class SlurmSweep:
 
     def command(self, csv_name, *args, binary=BINARY):
         return [TOOL, self.base, "--binary", binary, "--csv", os.path.join(self.dir, csv_name),
-                *SWEEP, *args]
+                "--allow-short-chain", *SWEEP, *args]
 
     def tool(self, csv_name, *args, binary=BINARY):
         return subprocess.run(self.command(csv_name, *args, binary=binary), capture_output=True,
