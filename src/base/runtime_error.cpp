@@ -17,9 +17,6 @@ bool IsQuotaExceeded(int errno_value) {
 #endif
 }
 
-}  // namespace
-namespace {
-
 // FNV-1a over the file's base name, so the location does not depend on the
 // directory the program was built in.
 uint32_t HashFileName(std::string_view path) {
